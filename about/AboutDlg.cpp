@@ -1,0 +1,3 @@
+// Placeholder until the About box lands.
+#include "app/TrovelApp.h"
+void CTrovelApp::OnAppAbout() {}

@@ -1,0 +1,17 @@
+// Line rules of the first-run settings file: section lines in brackets and name=value lines.
+#pragma once
+
+#include <string>
+
+struct IniLine {
+    enum Kind { Ignored, Section, Value };
+    Kind kind = Ignored;
+    std::string name;   // section name, or value name (blanks kept)
+    std::string value;  // value text (blanks kept)
+};
+
+// Classifies one line as read from the file (line end included or not).
+IniLine ParseIniLine(const std::string& rawLine);
+
+// Longest piece of a line handled at once; longer lines are read as several pieces.
+constexpr int kIniLineMax = 519;

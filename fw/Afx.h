@@ -1,0 +1,26 @@
+// Common includes and the few global helpers of the framework layer.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <string>
+
+class CWinApp;
+class CWnd;
+
+// The one application object of the process (registered by its constructor).
+CWinApp* AfxGetApp();
+// The application's main window, or null before it exists and after it is destroyed.
+CWnd* AfxGetMainWnd();
+// Module that holds the resources: the executable itself.
+HINSTANCE AfxGetResourceHandle();
+
+// Whole text of a window or control, of any length.
+std::string AfxGetWindowText(HWND hWnd);
+
+// Loads a string resource; empty when it is missing.
+std::string AfxLoadString(UINT nID);
+
+// Diagnostic texts go here; the program keeps no diagnostic log, so it writes nothing.
+inline void AfxTrace(const char*, ...) {}

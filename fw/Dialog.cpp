@@ -1,0 +1,56 @@
+// Modal dialog of the framework layer.
+#include "fw/Dialog.h"
+
+HWND CDialog::GetOwnerWindow() const
+{
+    if (m_pParentWnd != nullptr)
+        return m_pParentWnd->m_hWnd;
+    CWnd* pMain = AfxGetMainWnd();
+    return pMain != nullptr ? pMain->m_hWnd : nullptr;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    PendingCreation() = this;
+    INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), GetOwnerWindow(),
+                                       &CWnd::DlgProc, 0);
+    PendingCreation() = nullptr;
+    return result;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::OnCmdMsg(UINT nID, int nCode)
+{
+    if (nCode == BN_CLICKED && nID == IDOK) {
+        OnOK();
+        return TRUE;
+    }
+    if (nCode == BN_CLICKED && nID == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+    }
+    return CWnd::OnCmdMsg(nID, nCode);
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG)
+        return OnInitDialog();
+    return CWnd::WindowProc(msg, wParam, lParam);
+}

@@ -1,0 +1,57 @@
+// Menus: CMenu borrows a menu handle, CLoadedMenu owns a menu loaded from the resources.
+#pragma once
+
+#include "fw/Afx.h"
+
+class CMenu {
+public:
+    explicit CMenu(HMENU hMenu = nullptr) : m_hMenu(hMenu) {}
+    HMENU m_hMenu;
+
+    // The pop-up at a position, borrowed from this menu; its handle is null when there is none.
+    CMenu GetSubMenu(int nPos) const { return CMenu(::GetSubMenu(m_hMenu, nPos)); }
+    BOOL InsertMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, const char* lpszNewItem)
+    {
+        return ::InsertMenuA(m_hMenu, nPosition, nFlags, nIDNewItem, lpszNewItem);
+    }
+    BOOL SetDefaultItem(UINT uItem, BOOL fByPos) { return ::SetMenuDefaultItem(m_hMenu, uItem, fByPos); }
+    UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
+    int GetMenuItemCount() const { return ::GetMenuItemCount(m_hMenu); }
+    std::string GetMenuString(UINT nIDItem, UINT nFlags) const;
+    BOOL TrackPopupMenu(UINT nFlags, int x, int y, HWND hOwner) const
+    {
+        return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, hOwner, nullptr);
+    }
+};
+
+class CLoadedMenu : public CMenu {
+public:
+    CLoadedMenu() = default;
+    ~CLoadedMenu() { DestroyMenu(); }
+    CLoadedMenu(const CLoadedMenu&) = delete;
+    CLoadedMenu& operator=(const CLoadedMenu&) = delete;
+
+    BOOL LoadMenu(UINT nIDResource);
+    void DestroyMenu();
+};
+
+inline std::string CMenu::GetMenuString(UINT nIDItem, UINT nFlags) const
+{
+    char text[256] = {};
+    int len = ::GetMenuStringA(m_hMenu, nIDItem, text, (int)sizeof(text), nFlags);
+    return std::string(text, len > 0 ? len : 0);
+}
+
+inline BOOL CLoadedMenu::LoadMenu(UINT nIDResource)
+{
+    DestroyMenu();
+    m_hMenu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource));
+    return m_hMenu != nullptr;
+}
+
+inline void CLoadedMenu::DestroyMenu()
+{
+    if (m_hMenu != nullptr)
+        ::DestroyMenu(m_hMenu);
+    m_hMenu = nullptr;
+}

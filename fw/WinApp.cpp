@@ -1,0 +1,204 @@
+// Application object of the framework layer.
+#include "fw/WinApp.h"
+#include "fw/DocTemplate.h"
+#include "fw/Wnd.h"
+
+namespace {
+CWinApp* g_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+CWnd* AfxGetMainWnd() { return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr; }
+HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleA(nullptr); }
+
+std::string AfxLoadString(UINT nID)
+{
+    char buffer[512] = {};
+    int len = ::LoadStringA(AfxGetResourceHandle(), nID, buffer, (int)sizeof(buffer));
+    return std::string(buffer, len > 0 ? len : 0);
+}
+
+std::string AfxGetWindowText(HWND hWnd)
+{
+    int len = ::GetWindowTextLengthA(hWnd);
+    std::string text(len + 1, '\0');
+    len = ::GetWindowTextA(hWnd, &text[0], len + 1);
+    text.resize(len > 0 ? len : 0);
+    return text;
+}
+
+CCommandLineInfo AfxParseCommandLine(const char* pszCmdLine)
+{
+    CCommandLineInfo info;
+    std::string arg;
+    bool inQuotes = false, haveArg = false;
+    auto finish = [&]() {
+        // Switches (/x, -x) are not used by this program; the first plain argument is the file.
+        if (haveArg && !arg.empty() && arg[0] != '/' && arg[0] != '-' && info.m_nShellCommand == CCommandLineInfo::FileNew) {
+            info.m_nShellCommand = CCommandLineInfo::FileOpen;
+            info.m_strFileName = arg;
+        }
+        arg.clear();
+        haveArg = false;
+    };
+    for (const char* p = pszCmdLine != nullptr ? pszCmdLine : ""; *p != '\0'; ++p) {
+        if (*p == '"') {
+            inQuotes = !inQuotes;
+            haveArg = true;
+        } else if ((*p == ' ' || *p == '\t') && !inQuotes) {
+            finish();
+        } else {
+            arg += *p;
+            haveArg = true;
+        }
+    }
+    finish();
+    return info;
+}
+
+CWinApp::CWinApp(const char* pszAppName)
+{
+    g_pApp = this;
+    m_strAppName = pszAppName != nullptr ? pszAppName : AfxLoadString(57344);
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+int CWinApp::WinMainBody(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow)
+{
+    m_hInstance = hInstance;
+    m_strCmdLine = lpCmdLine != nullptr ? lpCmdLine : "";
+    m_nCmdShow = nCmdShow;
+
+    char modulePath[MAX_PATH] = {};
+    DWORD len = ::GetModuleFileNameA(hInstance, modulePath, MAX_PATH);
+    std::string helpPath(modulePath, len);
+    size_t dot = helpPath.find_last_of('.');
+    size_t slash = helpPath.find_last_of('\\');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        helpPath.erase(dot);
+    m_strHelpFilePath = helpPath + ".HLP";
+
+    int result = 0;
+    if (InitInstance())
+        result = Run();
+    else if (m_pMainWnd != nullptr)
+        m_pMainWnd->DestroyWindow();
+    int exitCode = ExitInstance();
+    return result != 0 ? result : exitCode;
+}
+
+int CWinApp::Run()
+{
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
+
+void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
+{
+    HWND hMain = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
+    ::WinHelpA(hMain, m_strHelpFilePath.c_str(), nCmd, dwData);
+}
+
+void CWinApp::Enable3dControls()
+{
+    // Three-dimensional controls are the system's own look on the NT family; what remains
+    // is registering the common control classes the program's windows use.
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+}
+
+void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
+{
+    // The hidden frame's File menu is never shown, so the recent-file list is sized but never filled.
+    m_nMaxMRU = nMaxMRU;
+}
+
+void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate)
+{
+    m_pDocTemplate.reset(pTemplate);
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
+{
+    rCmdInfo = AfxParseCommandLine(m_strCmdLine.c_str());
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
+{
+    if (m_pDocTemplate == nullptr)
+        return FALSE;
+    switch (rCmdInfo.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+        return m_pDocTemplate->OpenDocumentFile(nullptr) != nullptr;
+    case CCommandLineInfo::FileOpen:
+        return m_pDocTemplate->OpenDocumentFile(rCmdInfo.m_strFileName.c_str()) != nullptr;
+    default:
+        return TRUE;
+    }
+}
+
+void CWinApp::CloseAllDocuments(BOOL bEndSession)
+{
+    if (m_pDocTemplate != nullptr)
+        m_pDocTemplate->CloseAllDocuments(bEndSession);
+}
+
+BOOL CWinApp::OnCmdMsg(UINT nID, int nCode)
+{
+    if (nCode == 0 && nID == 0xE141 /* ID_APP_EXIT */ && m_pMainWnd != nullptr) {
+        m_pMainWnd->PostMessage(WM_CLOSE);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void CWinApp::OnFileNew()
+{
+    if (m_pDocTemplate != nullptr)
+        m_pDocTemplate->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen()
+{
+    // No file dialog library is linked; the hidden frame never offers this command to a user.
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    // Nothing is ever printed; the command exists only for the standard menu.
+}
+
+void CWinApp::BeginWaitCursor()
+{
+    if (m_nWaitCursorCount++ == 0)
+        m_hcurWaitCursorRestore = ::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+    else
+        ::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+}
+
+void CWinApp::EndWaitCursor()
+{
+    if (m_nWaitCursorCount > 0 && --m_nWaitCursorCount == 0)
+        ::SetCursor(m_hcurWaitCursorRestore != nullptr ? m_hcurWaitCursorRestore : ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
+}
+
+CWaitCursor::CWaitCursor()
+{
+    if (AfxGetApp() != nullptr)
+        AfxGetApp()->BeginWaitCursor();
+}
+
+CWaitCursor::~CWaitCursor()
+{
+    if (AfxGetApp() != nullptr)
+        AfxGetApp()->EndWaitCursor();
+}

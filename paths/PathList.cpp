@@ -1,0 +1,77 @@
+// Registry form of the path list ("PathList": P, SN, ID) and of the dialog table ("PtrList": WT, CN, ID).
+#include "paths/PathList.h"
+#include "app/RegistryKey.h"
+#include "res/resource.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+const char kPathListKey[] = "PathList";
+const char kDialogListKey[] = "PtrList";
+
+std::string ValueName(const char* pszPrefix, size_t index)
+{
+    char name[32];
+    std::snprintf(name, sizeof(name), "%s%d", pszPrefix, (int)index);
+    return name;
+}
+
+// One row: two texts and an id, each value written on its own; a failed write does not stop the rest.
+void WriteRow(const CRegistryKey& reg, const char* pszKey, const char* pszTextPrefix1, const char* pszTextPrefix2,
+              size_t index, const char* pszText1, const char* pszText2, int nID)
+{
+    reg.WriteString(pszKey, ValueName(pszTextPrefix1, index).c_str(), pszText1);
+    reg.WriteString(pszKey, ValueName(pszTextPrefix2, index).c_str(), pszText2);
+    reg.WriteInt(pszKey, ValueName("ID", index).c_str(), nID);
+}
+
+bool IsPathCommandId(int nID)
+{
+    // Compared unsigned, so a negative id is outside the range.
+    return (unsigned)nID - ID_PATH_FIRST <= (unsigned)(ID_PATH_LAST - ID_PATH_FIRST);
+}
+}
+
+std::unique_ptr<DialogEntry> MakeDialogEntry(const std::string& title, const std::string& className, int nID)
+{
+    auto entry = std::make_unique<DialogEntry>();
+    std::memset(entry.get(), 0, sizeof(DialogEntry));
+    std::strncpy(entry->szTitle, title.c_str(), kDialogTextMax);
+    std::strncpy(entry->szClass, className.c_str(), kDialogTextMax);
+    entry->nID = nID;
+    return entry;
+}
+
+void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& pathList)
+{
+    for (size_t i = 0;; ++i) {
+        std::string title = reg.ReadString(kDialogListKey, ValueName("WT", i).c_str(), "");
+        std::string className = reg.ReadString(kDialogListKey, ValueName("CN", i).c_str(), "");
+        int nID = reg.ReadInt(kDialogListKey, ValueName("ID", i).c_str(), 0);
+        if (title.empty() || className.empty() || !IsPathCommandId(nID))
+            break;
+        dialogList.push_back(MakeDialogEntry(title, className, nID));
+    }
+    for (size_t i = 0;; ++i) {
+        std::string path = reg.ReadString(kPathListKey, ValueName("P", i).c_str(), "");
+        std::string name = reg.ReadString(kPathListKey, ValueName("SN", i).c_str(), "");
+        int nID = reg.ReadInt(kPathListKey, ValueName("ID", i).c_str(), 0);
+        if (path.empty() || name.empty())
+            break;
+        pathList.push_back(std::make_unique<PathEntry>(PathEntry{path, name, nID}));
+    }
+}
+
+void SavePathLists(const CRegistryKey& reg, const CDialogList& dialogList, const CPathList& pathList)
+{
+    size_t i = 0;
+    for (const auto& row : dialogList)
+        WriteRow(reg, kDialogListKey, "WT", "CN", i++, row->szTitle, row->szClass, row->nID);
+    WriteRow(reg, kDialogListKey, "WT", "CN", i, "", "", 0);
+
+    i = 0;
+    for (const auto& entry : pathList)
+        WriteRow(reg, kPathListKey, "P", "SN", i++, entry->strPath.c_str(), entry->strName.c_str(), entry->nID);
+    WriteRow(reg, kPathListKey, "P", "SN", i, "", "", 0);
+}

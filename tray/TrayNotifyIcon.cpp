@@ -1,0 +1,120 @@
+// The notification-area icon and its pop-up menu.
+#include "tray/TrayNotifyIcon.h"
+#include "fw/FrameWnd.h"
+#include "fw/WinApp.h"
+#include "watcher/TrovelView.h"
+
+#include <cstring>
+
+CTrayNotifyIcon::CTrayNotifyIcon()
+{
+    std::memset(&m_nid, 0, sizeof(m_nid));
+}
+
+CTrayNotifyIcon::~CTrayNotifyIcon()
+{
+    RemoveIcon();
+}
+
+void CTrayNotifyIcon::CopyTip(const char* pszTip)
+{
+    std::memset(m_nid.szTip, 0, sizeof(m_nid.szTip));
+    std::strncpy(m_nid.szTip, pszTip != nullptr ? pszTip : "", kTipChars - 1);
+}
+
+BOOL CTrayNotifyIcon::Create(CWnd* pNotifyWnd, UINT uID, const char* pszTip, HICON hIcon, UINT uCallbackMessage)
+{
+    m_nid.cbSize = kRecordSize;
+    m_nid.hWnd = pNotifyWnd != nullptr ? pNotifyWnd->m_hWnd : nullptr;
+    m_nid.uID = uID;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = uCallbackMessage;
+    m_nid.hIcon = hIcon;
+    CopyTip(pszTip);
+    m_bEnabled = ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    return m_bEnabled;
+}
+
+BOOL CTrayNotifyIcon::Readd()
+{
+    if (m_nid.cbSize == 0)
+        return FALSE; // never created: nothing to bring back
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_bEnabled = ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    return m_bEnabled;
+}
+
+BOOL CTrayNotifyIcon::SetTooltipText(const char* pszTip)
+{
+    if (!m_bEnabled)
+        return FALSE;
+    m_nid.uFlags = NIF_TIP;
+    CopyTip(pszTip);
+    return ::Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+}
+
+BOOL CTrayNotifyIcon::SetIcon(HICON hIcon)
+{
+    if (!m_bEnabled)
+        return FALSE;
+    m_nid.uFlags = NIF_ICON;
+    m_nid.hIcon = hIcon;
+    return ::Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+}
+
+BOOL CTrayNotifyIcon::SetIcon(UINT nIDResource)
+{
+    return SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource)));
+}
+
+void CTrayNotifyIcon::RemoveIcon()
+{
+    if (!m_bEnabled)
+        return;
+    m_nid.uFlags = 0;
+    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    m_bEnabled = FALSE;
+}
+
+BOOL CTrayNotifyIcon::BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const
+{
+    if (!menu.LoadMenu(m_nid.uID))
+        return FALSE;
+    popup = menu.GetSubMenu(0);
+    if (popup.m_hMenu == nullptr)
+        return FALSE;
+    nDefaultPos = pView != nullptr ? pView->InsertPathItems(&popup) : 1;
+    popup.SetDefaultItem((UINT)nDefaultPos, TRUE);
+    return TRUE;
+}
+
+LRESULT CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
+{
+    if ((UINT)wParam != m_nid.uID)
+        return 0;
+
+    CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
+    CTrovelView* pView = pFrame != nullptr ? dynamic_cast<CTrovelView*>(pFrame->GetActiveView()) : nullptr;
+    CLoadedMenu menu;
+    CMenu popup;
+    int nDefaultPos = 0;
+    if (!BuildPopupMenu(menu, popup, nDefaultPos, pView))
+        return 0;
+
+    switch ((UINT)lParam) {
+    case WM_RBUTTONUP: {
+        POINT pt;
+        ::GetCursorPos(&pt);
+        // Without the foreground the menu would not close when the user clicks elsewhere.
+        ::SetForegroundWindow(m_nid.hWnd);
+        popup.TrackPopupMenu(0, pt.x, pt.y, m_nid.hWnd);
+        break;
+    }
+    case WM_LBUTTONDBLCLK:
+        ::SendMessageA(m_nid.hWnd, WM_COMMAND, MAKEWPARAM(popup.GetMenuItemID(nDefaultPos), 0), 0);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}

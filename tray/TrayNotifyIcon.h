@@ -1,0 +1,43 @@
+// The one notification-area icon: add, tool tip, remove, and the pop-up menu of its callback.
+#pragma once
+
+#include "fw/Menu.h"
+#include "fw/Wnd.h"
+
+class CTrovelView;
+
+// Callback message the shell sends the view for mouse events on the icon.
+#define WM_TRAY_NOTIFY (WM_APP + 100)
+
+class CTrayNotifyIcon {
+public:
+    CTrayNotifyIcon();
+    virtual ~CTrayNotifyIcon();
+    CTrayNotifyIcon(const CTrayNotifyIcon&) = delete;
+    CTrayNotifyIcon& operator=(const CTrayNotifyIcon&) = delete;
+
+    NOTIFYICONDATAA m_nid;
+    BOOL m_bEnabled = FALSE;
+
+    BOOL Create(CWnd* pNotifyWnd, UINT uID, const char* pszTip, HICON hIcon, UINT uCallbackMessage);
+    BOOL SetTooltipText(const char* pszTip);
+    BOOL SetIcon(HICON hIcon);
+    BOOL SetIcon(UINT nIDResource);
+    void RemoveIcon();
+    // Adds the icon again, as it stands, after the notification area was re-created by the shell.
+    BOOL Readd();
+
+    // One callback message: wParam is the icon id, lParam the mouse message.
+    virtual LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
+
+    // Loads the menu resource of the icon id, lets the view put the path entries on top of its
+    // first pop-up and makes the view's default item the default. FALSE when there is no such pop-up.
+    BOOL BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const;
+
+    // Record size of the first layout (64-byte tip), which every shell version accepts.
+    static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+    static constexpr int kTipChars = 64;
+
+private:
+    void CopyTip(const char* pszTip);
+};

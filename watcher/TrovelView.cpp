@@ -1,0 +1,242 @@
+// The watcher view: construction, start routine, lists, tray events and commands.
+#include "watcher/TrovelView.h"
+#include "app/FrameGeometry.h"
+#include "app/MainFrame.h"
+#include "app/TrovelApp.h"
+#include "res/resource.h"
+
+#include <cstring>
+
+namespace {
+const char kTipNormal[] = "Trovel";
+const char kTipDialogShowing[] = "Trovel Dialog Showing";
+}
+
+CTrovelView* GetTrovelView()
+{
+    CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
+    return pFrame != nullptr ? dynamic_cast<CTrovelView*>(pFrame->GetActiveView()) : nullptr;
+}
+
+CTrovelView::CTrovelView()
+    : CFormView(IDD_TROVEL_FORM)
+{
+    std::memset(m_szFileName, 0, sizeof(m_szFileName));
+    std::memset(m_szPathName, 0, sizeof(m_szPathName));
+    m_bDialogShowing = false;
+    m_bFrameSizeKnown = false;
+    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_bHelpShown = AppRegistry().ReadInt("Newbie", "Help", 0);
+
+    OSVERSIONINFOA info;
+    QueryOsVersion(info);
+    m_nOSClass = OSClassFromVersion(info);
+
+    m_pImageList = std::make_unique<CImageList>();
+    if (m_pImageList->Create(16, 16, ILC_COLOR8 | ILC_MASK, 8, 4)) {
+        for (UINT id = IDI_DRIVE_REMOVABLE; id <= IDI_COMPUTER; ++id) {
+            HICON hIcon = (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0);
+            m_pImageList->Add(hIcon);
+            if (hIcon != nullptr)
+                ::DestroyIcon(hIcon); // the image list keeps its own copy
+        }
+    }
+
+    LoadPathLists();
+
+    m_pSelectedPath = nullptr;
+    m_hFoundWnd = nullptr;
+    m_nFoundCtrlId = -1;
+    m_bFound = false;
+    m_uTaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
+}
+
+CTrovelView::~CTrovelView()
+{
+    SavePathLists();
+    FreeDialogList();
+    FreePathList();
+    m_pImageList.reset();
+    // The tray icon member removes the icon as it is destroyed.
+}
+
+void CTrovelView::OnInitialUpdate()
+{
+    CFormView::OnInitialUpdate();
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame());
+    if (pFrame != nullptr)
+        pFrame->ArmStartTimer();
+}
+
+BOOL CTrovelView::IsWindowsNT()
+{
+    OSVERSIONINFOA info;
+    BOOL queried = QueryOsVersion(info);
+    return PassesOsGate(queried, info);
+}
+
+void CTrovelView::Start()
+{
+    if (m_trayIcon.Create(this, kTrayIconId, kTipNormal, m_hIcon, WM_TRAY_NOTIFY)) {
+        m_trayIcon.SetIcon(IDR_MAINFRAME);
+        CFrameWnd* pFrame = GetParentFrame();
+        RECT rc = CalcFrameRect();
+        if (pFrame != nullptr)
+            pFrame->MoveWindow(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+        m_nFrameWidth = rc.right - rc.left;
+        m_nFrameHeight = rc.bottom - rc.top;
+        m_bFrameSizeKnown = true;
+        m_trayIcon.SetTooltipText(kTipNormal);
+    } else {
+        ::MessageBoxA(m_hWnd, "Failed to create tray icon", GetTrovelApp()->m_strAppName.c_str(), MB_OK | MB_ICONHAND);
+    }
+
+    if (m_bHelpShown == 0) {
+        AppRegistry().WriteInt("Newbie", "Help", 1);
+        AfxGetApp()->WinHelp(kNewUserHelpContext, HELP_CONTEXT);
+    }
+}
+
+RECT CTrovelView::CalcFrameRect()
+{
+    RECT rcFrame = {}, rcGroup = {};
+    CFrameWnd* pFrame = GetParentFrame();
+    if (pFrame != nullptr)
+        pFrame->GetWindowRect(&rcFrame);
+    ::GetWindowRect(GetDlgItem(IDC_FRAME_MEASURE), &rcGroup);
+    return FrameRectAroundGroup(rcFrame, rcGroup, CurrentFrameMetrics());
+}
+
+void CTrovelView::LoadPathLists()
+{
+    ::LoadPathLists(AppRegistry(), m_dialogList, m_pathList);
+}
+
+void CTrovelView::SavePathLists()
+{
+    ::SavePathLists(AppRegistry(), m_dialogList, m_pathList);
+}
+
+void CTrovelView::FreePathList()
+{
+    // The selected entry refers into the list: it must not outlive it.
+    m_pSelectedPath = nullptr;
+    m_pathList.clear();
+}
+
+void CTrovelView::FreeDialogList()
+{
+    m_dialogList.clear();
+}
+
+int CTrovelView::InsertPathItems(CMenu* pPopup)
+{
+    int count = 1;
+    if (pPopup == nullptr || m_pathList.empty())
+        return count;
+    for (const auto& entry : m_pathList) {
+        // Each goes on top, so the last entry stands first; count ends on "&Preferences...".
+        pPopup->InsertMenu(0, MF_BYPOSITION | MF_STRING, (UINT_PTR)entry->nID, entry->strName.c_str());
+        ++count;
+    }
+    return count;
+}
+
+void CTrovelView::SetDialogShowing(bool bShowing)
+{
+    m_bDialogShowing = bShowing;
+    m_trayIcon.SetTooltipText(bShowing ? kTipDialogShowing : kTipNormal);
+}
+
+CDialogShowingScope::CDialogShowingScope(CTrovelView* pView)
+    : m_pView(pView), m_bWasShowing(pView != nullptr && pView->m_bDialogShowing)
+{
+    if (m_pView != nullptr)
+        m_pView->SetDialogShowing(true);
+}
+
+CDialogShowingScope::~CDialogShowingScope()
+{
+    if (m_pView != nullptr)
+        m_pView->SetDialogShowing(m_bWasShowing);
+}
+
+void CTrovelView::OnPathCommand(UINT nID)
+{
+    PostMessage(WM_FIND_DIALOG, nID, nID);
+}
+
+void CTrovelView::OnHelpTopics()
+{
+    CFrameWnd* pFrame = GetParentFrame();
+    if (pFrame != nullptr)
+        pFrame->OnHelpFinder();
+}
+
+void CTrovelView::OnShutdown()
+{
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame());
+    if (pFrame == nullptr)
+        return;
+    pFrame->m_bShutdown = TRUE;
+    // This view is destroyed inside the call; nothing of it may be used afterwards.
+    pFrame->SendMessage(WM_CLOSE);
+}
+
+LRESULT CTrovelView::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    if ((UINT)lParam == WM_RBUTTONUP && m_bDialogShowing)
+        return 1;
+    return m_trayIcon.OnTrayNotification(wParam, lParam);
+}
+
+void CTrovelView::OnTaskbarCreated()
+{
+    // A restarted shell has forgotten the icon; without it the program could not be reached.
+    m_trayIcon.Readd();
+}
+
+BOOL CTrovelView::OnCmdMsg(UINT nID, int nCode)
+{
+    if (nCode == 0) {
+        switch (nID) {
+        case ID_PREFERENCES:
+            OnPreferences();
+            return TRUE;
+        case ID_HELP_TOPICS:
+            OnHelpTopics();
+            return TRUE;
+        case ID_APP_ABOUT:
+            GetTrovelApp()->OnAppAbout();
+            return TRUE;
+        case ID_SHUTDOWN:
+            OnShutdown();
+            return TRUE;
+        default:
+            if (nID >= ID_PATH_FIRST && nID <= ID_PATH_LAST) {
+                OnPathCommand(nID);
+                return TRUE;
+            }
+            break;
+        }
+    }
+    return CFormView::OnCmdMsg(nID, nCode);
+}
+
+LRESULT CTrovelView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_FIND_DIALOG:
+        return OnFindDialog(wParam, lParam);
+    case WM_PASTE_PATH:
+        return OnTrovelMsg(wParam, lParam);
+    case WM_TRAY_NOTIFY:
+        return OnTrayNotify(wParam, lParam);
+    default:
+        if (msg == m_uTaskbarCreatedMsg && msg != 0) {
+            OnTaskbarCreated();
+            return 0;
+        }
+        return CFormView::WindowProc(msg, wParam, lParam);
+    }
+}

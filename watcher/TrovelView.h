@@ -1,0 +1,101 @@
+// The watcher view: the program's central object. It owns the lists, the tray icon and the
+// watcher state, receives every tray event and command, and finishes start-up.
+#pragma once
+
+#include "app/OsGate.h"
+#include "fw/GdiObjects.h"
+#include "fw/Menu.h"
+#include "fw/View.h"
+#include "paths/PathList.h"
+#include "tray/TrayNotifyIcon.h"
+
+#include <cstdio>
+#include <memory>
+
+// Private messages the view posts to itself.
+#define WM_PASTE_PATH  (WM_APP + 2)  // the paste, one second after a scan found a dialog
+#define WM_FIND_DIALOG (WM_APP + 3)  // the scan; wParam = lParam = path command id
+
+class CTrovelView : public CFormView {
+public:
+    CTrovelView();
+    ~CTrovelView() override;
+
+    static constexpr DWORD_PTR kNewUserHelpContext = 131172; // 0x20064
+    static constexpr UINT kTrayIconId = 109;
+
+    char m_szFileName[257];          // file-name text read from the dialog
+    char m_szPathName[513];          // composed folder and file name
+    std::string m_strWindowInfo;     // description line of the last inspected window
+    int m_bHelpShown = 0;            // registry "Newbie"/"Help" as read at construction
+    FILE* m_pTraceFile = nullptr;    // "windows.txt", open only during a scan
+    HWND m_hFoundWnd = nullptr;      // the recognised dialog
+    int m_nFoundCtrlId = -1;         // its file-name control id
+    bool m_bFound = false;           // the last scan recognised a dialog
+    PathEntry* m_pSelectedPath = nullptr; // entry of the last path command; cleared whenever the list is rebuilt
+    bool m_bDialogShowing = false;   // one of the program's modal dialogs is open
+    int m_nFrameWidth = 0;
+    int m_nFrameHeight = 0;
+    bool m_bFrameSizeKnown = false;
+    OSClass m_nOSClass = OSCLASS_WIN2000;
+    std::unique_ptr<CImageList> m_pImageList; // the folder tree's icons
+    CDialogList m_dialogList;
+    CPathList m_pathList;
+    CTrayNotifyIcon m_trayIcon;
+    HICON m_hIcon = nullptr;
+
+    // Start-up.
+    void OnInitialUpdate() override;
+    BOOL IsWindowsNT();
+    void Start();
+    RECT CalcFrameRect();
+
+    // Path list and dialog table.
+    void LoadPathLists();
+    void SavePathLists();
+    void FreePathList();
+    void FreeDialogList();
+    int InsertPathItems(CMenu* pPopup);
+
+    // Dialog-showing protocol: flag and tool tip follow the modal dialogs of the program.
+    void SetDialogShowing(bool bShowing);
+
+    // The scan, the recogniser and the paste.
+    void OnPathCommand(UINT nID);
+    LRESULT OnFindDialog(WPARAM wParam, LPARAM lParam);
+    static BOOL CALLBACK FindDialogEnumProc(HWND hWnd, LPARAM lParam);
+    void InspectWindow(HWND hWnd);
+    int RecognizeDialog(std::string title, std::string className, std::string ownerTitle) const;
+    LRESULT OnTrovelMsg(WPARAM wParam, LPARAM lParam);
+
+    // Commands and tray events.
+    void OnPreferences();
+    void OnHelpTopics();
+    void OnShutdown();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTaskbarCreated();
+    BOOL OnCmdMsg(UINT nID, int nCode) override;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    UINT m_uTaskbarCreatedMsg = 0;
+};
+
+// Sets the dialog-showing state for the life of a modal dialog and restores the state it found,
+// so a dialog opened over another keeps the one below protected.
+class CDialogShowingScope {
+public:
+    explicit CDialogShowingScope(CTrovelView* pView);
+    ~CDialogShowingScope();
+    CDialogShowingScope(const CDialogShowingScope&) = delete;
+    CDialogShowingScope& operator=(const CDialogShowingScope&) = delete;
+
+private:
+    CTrovelView* m_pView;
+    bool m_bWasShowing;
+};
+
+// The watcher view: the active view of the main frame, or null.
+CTrovelView* GetTrovelView();
