@@ -1,5 +1,6 @@
 // The application object of the test programs and the scratch settings root.
 #include "tests/support/TestApp.h"
+#include "tests/support/RegistryDump.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +26,14 @@ ScratchRegistryRoot::ScratchRegistryRoot()
     m_saved = TestApp().m_regRoot;
     HKEY hKey = nullptr;
     DWORD disposition = 0;
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+    DeleteKeyTree(HKEY_CURRENT_USER, m_path);
     if (TestApp().m_regRoot.OpenRoot(&hKey, &disposition, HKEY_CURRENT_USER, m_path.c_str()))
         ::RegCloseKey(hKey);
 }
 
 ScratchRegistryRoot::~ScratchRegistryRoot()
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+    DeleteKeyTree(HKEY_CURRENT_USER, m_path);
     TestApp().m_regRoot = m_saved;
 }
 

@@ -1,0 +1,19 @@
+// Registry observers for the tests: raw writes, and a flat listing of a whole key tree.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Stores the bytes as they are (no terminator added) as a value of the given type; creates the key.
+bool WriteRawValue(HKEY hive, const std::string& keyPath, const char* pszName, const std::string& bytes,
+                   DWORD type = REG_SZ);
+
+// Deletes the key with everything below it; true when it is gone.
+bool DeleteKeyTree(HKEY hive, const std::string& keyPath);
+
+// Every key and value below keyPath: the key's values by name, then each sub-key by name, listed as
+// "A\B\" and followed by its own contents. A value reads "A\B:<name>=<text>" (":<name>=<text>" for
+// values of keyPath itself); one that is not a REG_SZ of its text plus one NUL gets " !raw" appended.
+std::vector<std::string> DumpKeyTree(HKEY hive, const std::string& keyPath);
