@@ -50,6 +50,10 @@ void CMainFrame::OnClose()
     if (m_bOsRejected) {
         m_bOsRejected = FALSE;
         CFrameWnd::OnClose();
+    } else if (m_bShutdown && IsViewBusy()) {
+        // One of the program's dialogs is up, its modal loop running inside a view handler: ask it
+        // to close; when it has, the close is asked for again (see CDialogShowingScope).
+        ::PostMessageA(::GetLastActivePopup(m_hWnd), WM_CLOSE, 0, 0);
     } else if (m_bShutdown) {
         CFrameWnd::OnClose();
     } else {
@@ -85,15 +89,35 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* pInfo)
     Default();
 }
 
+bool CMainFrame::IsViewBusy() const
+{
+    CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
+    return pView != nullptr && pView->m_bDialogShowing;
+}
+
 LRESULT CMainFrame::OnExternalShutdown(WPARAM, LPARAM)
 {
     m_bShutdown = TRUE;
-    OnClose();
+    // A request sent from another process may arrive while this thread waits inside a call of its
+    // own (the shell, a foreign dialog): closing there would destroy the view under its running
+    // handler. Such a request, like one that meets an open dialog, is carried out from the queue.
+    if (::InSendMessage() || IsViewBusy())
+        PostMessage(WM_CLOSE);
+    else
+        OnClose();
     return 0;
 }
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // The shell announces a re-created notification area to top-level windows only; the view,
+    // a child window, owns the icon and would never hear of it.
+    static const UINT s_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    if (msg == s_uTaskbarCreated && msg != 0) {
+        if (GetActiveView() != nullptr)
+            GetActiveView()->SendMessage(msg, wParam, lParam);
+        return 0;
+    }
     switch (msg) {
     case WM_GETMINMAXINFO:
         OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));

@@ -22,6 +22,8 @@ public:
     void ArmStartTimer();
 
 protected:
+    // A modal dialog of the program is open, so the view must not be destroyed now.
+    bool IsViewBusy() const;
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     int OnCreate(LPCREATESTRUCTA lpcs) override;
     void OnClose() override;

@@ -104,6 +104,10 @@ int CWinApp::Run()
 
 void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
 {
+    // Without the file the viewer would only put up its own error box, and the call waits for
+    // that box to be answered, holding this program's only thread.
+    if (::GetFileAttributesA(m_strHelpFilePath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
     HWND hMain = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
     ::WinHelpA(hMain, m_strHelpFilePath.c_str(), nCmd, dwData);
 }

@@ -1,0 +1,321 @@
+// The real Trovel.exe, started as a separate process: hidden, in the tray, its settings and close rules.
+#include "tests/support/RegistryDump.h"
+#include "tests/support/TrayProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kRoot[] = "Software\\Larkfield Software\\Trovel";
+const UINT kTrayIconId = 109;
+const UINT kAppClose = WM_APP + 0x20;
+
+std::string SettingsFilePath()
+{
+    char dir[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(dir, MAX_PATH);
+    return std::string(dir) + "\\Trovel.INI";
+}
+
+void WriteSettingsFile(const std::string& text)
+{
+    FILE* pFile = std::fopen(SettingsFilePath().c_str(), "wb");
+    ASSERT_NE(pFile, nullptr);
+    std::fwrite(text.data(), 1, text.size(), pFile);
+    std::fclose(pFile);
+}
+
+// No settings root and no settings file: the next start is a first start.
+void ForgetInstallation()
+{
+    KeepTrayShown();
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+    ::DeleteFileA(SettingsFilePath().c_str());
+}
+
+// A root from an earlier start whose new-user help has been seen.
+void SeenInstallation()
+{
+    ForgetInstallation();
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\Newbie", "Help", std::string("1", 2)));
+}
+
+std::vector<std::string> Stored(const char* pszSubKey)
+{
+    return DumpKeyTree(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\" + pszSubKey);
+}
+
+// One run of Trovel.exe. Every wait also looks at the process's top-level windows and remembers
+// whether any was ever visible.
+class TrovelProcess {
+public:
+    explicit TrovelProcess(const std::string& arguments = "", const std::string& exe = TROVEL_EXE)
+    {
+        std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        m_bStarted =
+            ::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
+    }
+
+    ~TrovelProcess()
+    {
+        if (!m_bStarted)
+            return;
+        if (::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_pi.hProcess, 1);
+        EndHelpViewers();
+        ::CloseHandle(m_pi.hThread);
+        ::CloseHandle(m_pi.hProcess);
+    }
+
+    bool Started() const { return m_bStarted; }
+    bool SawVisibleWindow() const { return m_bSawVisible; }
+
+    // The main frame: the top-level window of this process titled "Trovel".
+    HWND Frame() const
+    {
+        for (HWND hWnd : TopLevelWindows()) {
+            char title[16] = {};
+            ::GetWindowTextA(hWnd, title, sizeof(title));
+            if (std::string(title) == "Trovel")
+                return hWnd;
+        }
+        return nullptr;
+    }
+
+    // The view: the frame's child built on the dialog template.
+    HWND View() const { return ::FindWindowExA(Frame(), nullptr, "#32770", nullptr); }
+
+    // False when the process is gone, or after a generous limit, and the condition still fails.
+    bool WaitUntil(const std::function<bool()>& done)
+    {
+        for (DWORD start = ::GetTickCount(); m_bStarted; ::Sleep(20)) {
+            bool running = Alive();
+            bool met = done();
+            Sample();
+            if (met)
+                return true;
+            if (!running || ::GetTickCount() - start > 30000)
+                break;
+        }
+        return false;
+    }
+
+    bool WaitForExit()
+    {
+        return WaitUntil([this] { return !Alive(); });
+    }
+
+    DWORD ExitCode() const
+    {
+        DWORD code = 0;
+        ::GetExitCodeProcess(m_pi.hProcess, &code);
+        return code;
+    }
+
+    bool Alive() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // The help viewer processes this run started.
+    std::vector<DWORD> HelpViewers() const
+    {
+        std::vector<DWORD> pids;
+        HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 pe = {};
+        pe.dwSize = sizeof(pe);
+        for (BOOL more = ::Process32First(hSnap, &pe); more; more = ::Process32Next(hSnap, &pe))
+            if (pe.th32ParentProcessID == m_pi.dwProcessId && lstrcmpiA(pe.szExeFile, "winhlp32.exe") == 0)
+                pids.push_back(pe.th32ProcessID);
+        ::CloseHandle(hSnap);
+        return pids;
+    }
+
+    // The help files of these tests are not real ones; the viewer's error box would keep the program
+    // inside its help call.
+    void EndHelpViewers()
+    {
+        for (DWORD pid : HelpViewers()) {
+            HANDLE hViewer = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+            if (hViewer != nullptr) {
+                ::TerminateProcess(hViewer, 0);
+                ::CloseHandle(hViewer);
+            }
+        }
+    }
+
+private:
+    std::vector<HWND> TopLevelWindows() const
+    {
+        struct Search { DWORD pid; std::vector<HWND> found; } search = {m_pi.dwProcessId, {}};
+        ::EnumWindows(
+            [](HWND hWnd, LPARAM lParam) CALLBACK -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lParam);
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(hWnd, &pid);
+                if (pid == s->pid)
+                    s->found.push_back(hWnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    void Sample()
+    {
+        for (HWND hWnd : TopLevelWindows())
+            m_bSawVisible = m_bSawVisible || ::IsWindowVisible(hWnd);
+    }
+
+    PROCESS_INFORMATION m_pi = {};
+    bool m_bStarted = false;
+    bool m_bSawVisible = false;
+};
+
+bool Send(HWND hWnd, UINT msg)
+{
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutA(hWnd, msg, 0, 0, SMTO_NORMAL, 30000, &result) != 0;
+}
+
+TEST(EndToEnd, FirstStartStaysHiddenInTheTrayAndEndsOnlyOnAppClose)
+{
+    ForgetInstallation();
+    TrovelProcess trovel;
+    ASSERT_TRUE(trovel.Started());
+    ASSERT_TRUE(trovel.WaitUntil([&] { return trovel.View() != nullptr; }));
+    HWND hFrame = trovel.Frame(), hView = trovel.View();
+    ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(hView, kTrayIconId); }));
+    ASSERT_TRUE(trovel.WaitUntil([&] { return Stored("Newbie") == std::vector<std::string>{":<Help>=<1>"}; }));
+    // No help file beside the program: no viewer is started to complain about it.
+    EXPECT_TRUE(trovel.HelpViewers().empty());
+
+    ASSERT_TRUE(Send(hFrame, WM_CLOSE));
+    EXPECT_TRUE(Send(hFrame, WM_NULL)); // still serving messages
+    EXPECT_TRUE(trovel.Alive());
+    EXPECT_TRUE(::IsWindow(hFrame));
+    EXPECT_FALSE(::IsWindowVisible(hFrame));
+    EXPECT_TRUE(TrayKnowsIcon(hView, kTrayIconId));
+
+    Send(hFrame, kAppClose);
+    ASSERT_TRUE(trovel.WaitForExit());
+    EXPECT_EQ(trovel.ExitCode(), 0u);
+    EXPECT_EQ(Stored("PathList"), (std::vector<std::string>{":<ID0>=<0>", ":<P0>=<>", ":<SN0>=<>"}));
+    EXPECT_EQ(Stored("PtrList"), (std::vector<std::string>{":<CN0>=<>", ":<ID0>=<0>", ":<WT0>=<>"}));
+    EXPECT_FALSE(trovel.SawVisibleWindow());
+}
+
+TEST(EndToEnd, SettingsFileSeedsTheStartThatCreatesTheRootOnly)
+{
+    ForgetInstallation();
+    WriteSettingsFile("[PathList]\r\nP0=C:\\Work\\\r\nSN0=Work\r\nID0=5000\r\nP1=C:\\\r\nSN1=Drive C\r\nID1=5002\r\n"
+                      "[PtrList]\r\nWT0=Save As\r\nCN0=#32770\r\nID0=5001\r\n[Tree]\r\nNet=0\r\n");
+    const std::vector<std::string> paths = {":<ID0>=<5000>", ":<ID1>=<5002>", ":<ID2>=<0>",       ":<P0>=<C:\\Work\\>",
+                                            ":<P1>=<C:\\>",  ":<P2>=<>",      ":<SN0>=<Work>",     ":<SN1>=<Drive C>",
+                                            ":<SN2>=<>"};
+    const std::vector<std::string> dialogs = {":<CN0>=<#32770>", ":<CN1>=<>", ":<ID0>=<5001>",
+                                              ":<ID1>=<0>",      ":<WT0>=<Save As>", ":<WT1>=<>"};
+    {
+        TrovelProcess trovel;
+        ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+        ASSERT_TRUE(trovel.WaitForExit());
+    }
+    // Saved at exit: the terminator rows follow the imported entries, so they were loaded.
+    EXPECT_EQ(Stored("PathList"), paths);
+    EXPECT_EQ(Stored("PtrList"), dialogs);
+    EXPECT_EQ(Stored("Tree"), std::vector<std::string>{":<Net>=<0>"});
+
+    WriteSettingsFile("[PathList]\r\nP0=C:\\Other\\\r\nSN0=Other\r\nID0=5000\r\nP1=\r\n[Tree]\r\nNet=1\r\n");
+    {
+        TrovelProcess trovel;
+        ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        // Posted, so it is handled after the start routine has finished.
+        ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+        ASSERT_TRUE(trovel.WaitForExit());
+        EXPECT_TRUE(trovel.HelpViewers().empty());
+    }
+    EXPECT_EQ(Stored("PathList"), paths);
+    EXPECT_EQ(Stored("PtrList"), dialogs);
+    EXPECT_EQ(Stored("Tree"), std::vector<std::string>{":<Net>=<0>"});
+    ::DeleteFileA(SettingsFilePath().c_str());
+}
+
+TEST(EndToEnd, NewUserHelpOpensAtTheFirstStartOnly)
+{
+    // A copy of the program with a help file beside it, so the viewer has something to open.
+    char tempDir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, tempDir);
+    const std::string dir = std::string(tempDir) + "Trovel e2e help\\";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string exe = dir + "Trovel.exe", help = dir + "Trovel.HLP";
+    ASSERT_TRUE(::CopyFileA(TROVEL_EXE, exe.c_str(), FALSE));
+    FILE* pFile = std::fopen(help.c_str(), "wb");
+    ASSERT_NE(pFile, nullptr);
+    std::fclose(pFile);
+
+    ForgetInstallation();
+    for (int start = 1; start <= 2; ++start) {
+        TrovelProcess trovel("", exe);
+        ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        if (start == 1) {
+            EXPECT_TRUE(trovel.WaitUntil([&] { return !trovel.HelpViewers().empty(); }));
+            trovel.EndHelpViewers();
+        }
+        ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+        ASSERT_TRUE(trovel.WaitForExit());
+        if (start == 2)
+            EXPECT_TRUE(trovel.HelpViewers().empty());
+    }
+    ::DeleteFileA(exe.c_str());
+    ::DeleteFileA(help.c_str());
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+TEST(EndToEnd, RestartedShellGetsTheIconBack)
+{
+    SeenInstallation();
+    TrovelProcess trovel;
+    ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+    HWND hView = trovel.View();
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = hView;
+    nid.uID = kTrayIconId;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &nid)); // what a restarted shell has forgotten
+    ASSERT_FALSE(TrayKnowsIcon(hView, kTrayIconId));
+    // The shell's broadcast reaches top-level windows, and of the program that is the frame.
+    Send(trovel.Frame(), ::RegisterWindowMessageA("TaskbarCreated"));
+    EXPECT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(hView, kTrayIconId); }));
+    ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+    EXPECT_TRUE(trovel.WaitForExit());
+}
+
+TEST(EndToEnd, FileArgumentOpensItAsTheDocumentAndShowsTheFrame)
+{
+    SeenInstallation();
+    char tempDir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, tempDir);
+    const std::string document = std::string(tempDir) + "Trovel e2e document.txt";
+    FILE* pFile = std::fopen(document.c_str(), "wb");
+    ASSERT_NE(pFile, nullptr);
+    std::fclose(pFile);
+    {
+        TrovelProcess trovel("\"" + document + "\"");
+        ASSERT_TRUE(trovel.WaitUntil([&] { return ::IsWindowVisible(trovel.Frame()) != FALSE; }));
+        EXPECT_TRUE(trovel.SawVisibleWindow());
+        ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+        EXPECT_TRUE(trovel.WaitForExit());
+    }
+    ::DeleteFileA(document.c_str());
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+// The path list and the dialog table in their registry form.
+#include "paths/PathList.h"
+#include "tests/support/RegistryDump.h"
+#include "tests/support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+using Value = std::optional<std::string>;
+struct Row { Value text1, text2, id; };
+
+// Stores rows as the program would have: "P%d"/"SN%d"/"ID%d" or "WT%d"/"CN%d"/"ID%d".
+// An empty optional leaves that value out.
+void StoreRows(ScratchRegistryRoot& scratch, const char* pszKey, const char* pszPrefix1, const char* pszPrefix2,
+               const std::vector<Row>& rows)
+{
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::pair<const char*, const Value*> values[] = {
+            {pszPrefix1, &rows[i].text1}, {pszPrefix2, &rows[i].text2}, {"ID", &rows[i].id}};
+        for (const auto& v : values) {
+            if (!v.second->has_value())
+                continue;
+            char name[16];
+            std::snprintf(name, sizeof(name), "%s%d", v.first, (int)i);
+            ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, scratch.Path() + "\\" + pszKey, name, **v.second + '\0'));
+        }
+    }
+}
+
+std::vector<std::string> Describe(const CPathList& list)
+{
+    std::vector<std::string> out;
+    for (const auto& e : list)
+        out.push_back(e->strPath + "|" + e->strName + "|" + std::to_string(e->nID));
+    return out;
+}
+
+std::vector<std::string> Describe(const CDialogList& list)
+{
+    std::vector<std::string> out;
+    for (const auto& e : list)
+        out.push_back(std::string(e->szTitle) + "|" + e->szClass + "|" + std::to_string(e->nID));
+    return out;
+}
+
+CPathList MakePaths(int count)
+{
+    CPathList list;
+    for (int i = 0; i < count; ++i) {
+        std::string n = std::to_string(i);
+        list.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\F" + n + "\\", "N" + n, 5000 + i}));
+    }
+    return list;
+}
+
+TEST(PathLists, FirstSaveOfEmptyListsWritesOnlyTheTerminatorRows)
+{
+    ScratchRegistryRoot scratch;
+    CDialogList dialogs;
+    CPathList paths;
+    LoadPathLists(scratch.Key(), dialogs, paths);
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_TRUE(paths.empty());
+    SavePathLists(scratch.Key(), dialogs, paths);
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()),
+              (std::vector<std::string>{"PathList\\", "PathList:<ID0>=<0>", "PathList:<P0>=<>", "PathList:<SN0>=<>",
+                                        "PtrList\\", "PtrList:<CN0>=<>", "PtrList:<ID0>=<0>", "PtrList:<WT0>=<>"}));
+}
+
+TEST(PathLists, ShorterListEndsAtItsTerminatorAndLeavesOldRowsUnread)
+{
+    ScratchRegistryRoot scratch;
+    CDialogList noDialogs;
+    SavePathLists(scratch.Key(), noDialogs, MakePaths(6));
+    CPathList four = MakePaths(4);
+    four[1]->strName = "Renamed";
+    SavePathLists(scratch.Key(), noDialogs, four);
+
+    std::vector<std::string> pathValues;
+    for (const std::string& entry : DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()))
+        if (entry.compare(0, 9, "PathList:") == 0)
+            pathValues.push_back(entry.substr(9));
+    // Row 4 is the new terminator; rows 5 and 6 (the old terminator) stay as the longer list left them.
+    EXPECT_EQ(pathValues, (std::vector<std::string>{
+                              "<ID0>=<5000>", "<ID1>=<5001>", "<ID2>=<5002>", "<ID3>=<5003>", "<ID4>=<0>",
+                              "<ID5>=<5005>", "<ID6>=<0>", "<P0>=<C:\\F0\\>", "<P1>=<C:\\F1\\>", "<P2>=<C:\\F2\\>",
+                              "<P3>=<C:\\F3\\>", "<P4>=<>", "<P5>=<C:\\F5\\>", "<P6>=<>", "<SN0>=<N0>",
+                              "<SN1>=<Renamed>", "<SN2>=<N2>", "<SN3>=<N3>", "<SN4>=<>", "<SN5>=<N5>", "<SN6>=<>"}));
+
+    CDialogList dialogs;
+    CPathList loaded;
+    LoadPathLists(scratch.Key(), dialogs, loaded);
+    EXPECT_EQ(Describe(loaded), Describe(four));
+}
+
+TEST(PathLists, PathListEndsAtTheFirstRowWithoutPathOrName)
+{
+    const struct { const char* label; Row third; size_t expected; } cases[] = {
+        {"complete row", {"C:\\C\\", "C", "5002"}, 4},
+        {"empty name", {"C:\\C\\", "", "5002"}, 2},
+        {"missing name", {"C:\\C\\", {}, "5002"}, 2},
+        {"empty path", {"", "C", "5002"}, 2},
+        {"path over 259 characters", {"C:\\" + std::string(257, 'p') + "\\", "C", "5002"}, 2},
+        {"missing id still loads", {"C:\\C\\", "C", {}}, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchRegistryRoot scratch;
+        StoreRows(scratch, "PathList", "P", "SN",
+                  {{"C:\\A\\", "A", "5000"}, {"C:\\B\\", "B", "5001"}, c.third, {"C:\\D\\", "D", "5003"}});
+        CDialogList dialogs;
+        CPathList paths;
+        LoadPathLists(scratch.Key(), dialogs, paths);
+        ASSERT_EQ(paths.size(), c.expected);
+        if (c.expected == 4) {
+            EXPECT_EQ(paths[2]->nID, c.third.id ? 5002 : 0);
+        }
+    }
+}
+
+TEST(PathLists, SevenEntriesAreAllLoadedWithTheirIdsGapsIncluded)
+{
+    ScratchRegistryRoot scratch;
+    StoreRows(scratch, "PathList", "P", "SN",
+              {{"C:\\", "Root", "5000"}, {"C:\\B\\", "B", "5002"}, {"C:\\C\\", "C", "5004"}, {"C:\\D\\", "D", "7"},
+               {"C:\\E\\", "E", "-1"}, {"C:\\B\\", "B", "5002"}, {"D:\\G\\", "G", "5001"}});
+    CDialogList dialogs;
+    CPathList paths;
+    LoadPathLists(scratch.Key(), dialogs, paths);
+    EXPECT_EQ(Describe(paths), (std::vector<std::string>{"C:\\|Root|5000", "C:\\B\\|B|5002", "C:\\C\\|C|5004",
+                                                         "C:\\D\\|D|7", "C:\\E\\|E|-1", "C:\\B\\|B|5002",
+                                                         "D:\\G\\|G|5001"}));
+
+    SavePathLists(scratch.Key(), dialogs, paths);
+    CPathList again;
+    LoadPathLists(scratch.Key(), dialogs, again);
+    EXPECT_EQ(Describe(again), Describe(paths));
+}
+
+TEST(PathLists, DialogTableEndsAtARowWithoutTextsOrWithAnIdOutside5000To5004)
+{
+    const struct { const char* label; Row second; size_t expected; } cases[] = {
+        {"5000", {"T", "C", "5000"}, 3},
+        {"5004", {"T", "C", "5004"}, 3},
+        {"4999", {"T", "C", "4999"}, 1},
+        {"5005", {"T", "C", "5005"}, 1},
+        {"negative", {"T", "C", "-1"}, 1},
+        {"missing id", {"T", "C", {}}, 1},
+        {"empty title", {"", "C", "5001"}, 1},
+        {"missing class", {"T", {}, "5001"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchRegistryRoot scratch;
+        StoreRows(scratch, "PtrList", "WT", "CN", {{"Save As", "#32770", "5001"}, c.second, {"X", "Y", "5002"}});
+        CDialogList dialogs;
+        CPathList paths;
+        LoadPathLists(scratch.Key(), dialogs, paths);
+        EXPECT_EQ(dialogs.size(), c.expected);
+    }
+}
+
+TEST(PathLists, DialogTableIsCarriedAlongWithTextsCutTo50Characters)
+{
+    ScratchRegistryRoot scratch;
+    const std::string title60(60, 't'), class60 = std::string(50, 'c') + "0123456789";
+    StoreRows(scratch, "PtrList", "WT", "CN", {{title60, class60, "5003"}, {"Open", "#32770", "5000"}});
+    CDialogList dialogs;
+    CPathList paths;
+    LoadPathLists(scratch.Key(), dialogs, paths);
+    EXPECT_EQ(Describe(dialogs), (std::vector<std::string>{std::string(50, 't') + "|" + std::string(50, 'c') + "|5003",
+                                                           "Open|#32770|5000"}));
+
+    SavePathLists(scratch.Key(), dialogs, paths);
+    std::vector<std::string> stored;
+    for (const std::string& entry : DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()))
+        if (entry.compare(0, 8, "PtrList:") == 0)
+            stored.push_back(entry.substr(8));
+    EXPECT_EQ(stored, (std::vector<std::string>{"<CN0>=<" + std::string(50, 'c') + ">", "<CN1>=<#32770>", "<CN2>=<>",
+                                                "<ID0>=<5003>", "<ID1>=<5000>", "<ID2>=<0>",
+                                                "<WT0>=<" + std::string(50, 't') + ">", "<WT1>=<Open>", "<WT2>=<>"}));
+}
+
+} // namespace

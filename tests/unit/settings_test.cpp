@@ -1,0 +1,199 @@
+// Settings store and first-run import, against the real registry.
+#include "tests/support/RegistryDump.h"
+#include "tests/support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+
+namespace {
+
+std::string Text(const std::string& s) { return s + std::string(1, '\0'); }
+
+TEST(SettingsStore, IntegersAreWrittenAsDecimalTextAndReadBack)
+{
+    const struct { int value; const char* text; } cases[] = {
+        {0, "0"}, {1, "1"}, {5004, "5004"}, {-1, "-1"}, {INT_MIN, "-2147483648"}, {INT_MAX, "2147483647"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ScratchRegistryRoot scratch;
+        EXPECT_TRUE(scratch.Key().WriteInt("Sub", "V", c.value));
+        EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()),
+                  (std::vector<std::string>{"Sub\\", std::string("Sub:<V>=<") + c.text + ">"}));
+        EXPECT_EQ(scratch.Key().ReadInt("Sub", "V", 42), c.value);
+    }
+}
+
+TEST(SettingsStore, ReadIntParsesLeadingNumberOrGivesDefault)
+{
+    const std::string zeros258(258, '0');
+    const struct { const char* label; std::string stored; int expected; } cases[] = {
+        {"digit", Text("7"), 7},
+        {"blank digit letters", Text(" 7abc"), 7},
+        {"tab sign", Text("\t-12x"), -12},
+        {"plus sign", Text("+5"), 5},
+        {"hex prefix", Text("0x10"), 0},
+        {"letters only", Text("abc"), 42},
+        {"empty", Text(""), 42},
+        {"blanks", Text("   "), 42},
+        {"sign only", Text("-"), 42},
+        {"259 characters", Text(zeros258 + "7"), 7},
+        {"260 characters", Text(zeros258 + "07"), 42},
+        {"no terminator", std::string("12"), 12},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchRegistryRoot scratch;
+        ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, scratch.Path() + "\\Sub", "V", c.stored));
+        EXPECT_EQ(scratch.Key().ReadInt("Sub", "V", 42), c.expected);
+    }
+}
+
+TEST(SettingsStore, ReadStringKeepsUpTo259Characters)
+{
+    const struct { size_t length; bool fits; } cases[] = {
+        {0, true}, {1, true}, {259, true}, {260, false}, {1000, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        ScratchRegistryRoot scratch;
+        const std::string text(c.length, 'q');
+        EXPECT_TRUE(scratch.Key().WriteString("Sub", "T", text.c_str()));
+        EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()),
+                  (std::vector<std::string>{"Sub\\", "Sub:<T>=<" + text + ">"}));
+        EXPECT_EQ(scratch.Key().ReadString("Sub", "T", "dflt"), c.fits ? text : "dflt");
+    }
+}
+
+TEST(SettingsStore, MissingKeysGiveDefaultsWithoutBeingCreatedAndWritesCreateThem)
+{
+    ScratchRegistryRoot scratch;
+    CRegistryKey& reg = scratch.Key();
+    EXPECT_EQ(reg.ReadInt("Newbie", "Help", 3), 3);
+    EXPECT_EQ(reg.ReadString("Tree", "Net", "d"), "d");
+    EXPECT_TRUE(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()).empty());
+
+    EXPECT_TRUE(reg.WriteInt("Tree", "Net", 0));
+    EXPECT_TRUE(reg.WriteString("Deep\\Er", "x", "y"));
+    EXPECT_EQ(reg.ReadInt("Newbie", "Help", 3), 3); // another value of another key is still missing
+    EXPECT_EQ(reg.ReadInt("Tree", "Remov", 1), 1);
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()),
+              (std::vector<std::string>{"Deep\\", "Deep\\Er\\", "Deep\\Er:<x>=<y>", "Tree\\", "Tree:<Net>=<0>"}));
+}
+
+// The import reads <Windows directory>\<application name>.INI into the root the start creates.
+// A name of its own per process keeps this file apart from the one the real program reads.
+class FirstRunImport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_savedName = TestApp().m_strAppName;
+        m_savedRoot = TestApp().m_regRoot;
+        char name[64];
+        std::snprintf(name, sizeof(name), "TrovelImport%lu", ::GetCurrentProcessId());
+        m_appName = name;
+        TestApp().m_strAppName = m_appName;
+        char windowsDir[MAX_PATH] = {};
+        ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
+        m_iniPath = std::string(windowsDir) + "\\" + m_appName + ".INI";
+        m_rootPath = std::string(kParent) + "\\" + m_appName;
+        Clean();
+    }
+
+    void TearDown() override
+    {
+        Clean();
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, kParent); // only when nothing else lives there
+        TestApp().m_strAppName = m_savedName;
+        TestApp().m_regRoot = m_savedRoot;
+    }
+
+    void Clean()
+    {
+        ::DeleteFileA(m_iniPath.c_str());
+        DeleteKeyTree(HKEY_CURRENT_USER, m_rootPath.c_str());
+    }
+
+    void WriteIni(const std::string& bytes)
+    {
+        FILE* pFile = std::fopen(m_iniPath.c_str(), "wb");
+        ASSERT_NE(pFile, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), pFile);
+        std::fclose(pFile);
+    }
+
+    // Everything below the parent of the root, as seen from the root; the root itself is not listed.
+    std::vector<std::string> WrittenBelowRoot()
+    {
+        std::vector<std::string> all = DumpKeyTree(HKEY_CURRENT_USER, kParent), below;
+        const std::string prefix = m_appName + "\\";
+        for (const std::string& entry : all) {
+            if (entry == prefix)
+                continue;
+            if (entry.compare(0, prefix.size(), prefix) == 0)
+                below.push_back(entry.substr(prefix.size()));
+            else if (entry.compare(0, m_appName.size() + 1, m_appName + ":") == 0)
+                below.push_back(entry.substr(m_appName.size()));
+            else
+                below.push_back("OUTSIDE THE ROOT: " + entry);
+        }
+        return below;
+    }
+
+    static constexpr const char* kParent = "Software\\Larkfield Software";
+    std::string m_savedName, m_appName, m_iniPath, m_rootPath;
+    CRegistryKey m_savedRoot;
+};
+
+TEST_F(FirstRunImport, LinesBecomeKeysAndValuesBelowTheNewRootOnly)
+{
+    const std::string a514(514, 'a');
+    const struct { const char* label; std::string file; std::vector<std::string> expected; } cases[] = {
+        {"example", "[Tree]\nNet=0\n", {"Tree\\", "Tree:<Net>=<0>"}},
+        {"blanks around and inside brackets, CRLF", " \t[  Tree \t] \r\nNet=0\r\n", {"Tree\\", "Tree:<Net>=<0>"}},
+        {"blanks around equals", "[Tree]\nNet = 0\n", {"Tree\\", "Tree:<Net >=< 0>"}},
+        {"value lines before any section, comments",
+         "Net=0\n; Remov=0 is a comment\n\n[Tree]\nRemov=0\ntext without equals\n", {"Tree\\", "Tree:<Remov>=<0>"}},
+        {"empty section names select the root", "[]\nHelp=1\n[ ]\nX=2\n", {":<Help>=<1>", ":<X>=<2>"}},
+        {"nested section names", "[Outer\\Inner]\nX=1\n[Outer]\nY=\n",
+         {"Outer\\", "Outer:<Y>=<>", "Outer\\Inner\\", "Outer\\Inner:<X>=<1>"}},
+        {"lines over 519 characters are read in pieces",
+         "[Tree]\nLong=" + std::string(600, 'a') + "\n" + std::string(530, 'x') + "=5\n",
+         {"Tree\\", "Tree:<Long>=<" + a514 + ">", "Tree:<xxxxxxxxxxx>=<5>"}},
+        {"NUL bytes end a line's text", std::string("[Tree]\0junk\nNe\0t=1\nNet=0\n", 25),
+         {"Tree\\", "Tree:<Net>=<0>"}},
+        {"no final newline", "[Tree]\nNet=0", {"Tree\\", "Tree:<Net>=<0>"}},
+        {"a section that cannot be created ends the import",
+         "[Tree]\nNet=0\n[\\Outside]\nA=1\n[Later]\nB=2\n", {"Tree\\", "Tree:<Net>=<0>"}},
+        {"empty file", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Clean();
+        WriteIni(c.file);
+        EXPECT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+        EXPECT_EQ(WrittenBelowRoot(), c.expected);
+        EXPECT_EQ(TestApp().m_regRoot.m_strKey, m_rootPath);
+        HKEY hOutside = nullptr;
+        EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, "Outside", 0, KEY_READ, &hOutside), ERROR_SUCCESS);
+    }
+}
+
+TEST_F(FirstRunImport, RunsOnlyInTheStartThatCreatesTheRoot)
+{
+    WriteIni("[Tree]\nNet=0\n");
+    ASSERT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    WriteIni("[Tree]\nNet=1\nRemov=0\n");
+    EXPECT_FALSE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    EXPECT_EQ(WrittenBelowRoot(), (std::vector<std::string>{"Tree\\", "Tree:<Net>=<0>"}));
+}
+
+TEST_F(FirstRunImport, MissingFileLeavesTheNewRootEmpty)
+{
+    EXPECT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    EXPECT_TRUE(WrittenBelowRoot().empty());
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, kParent), (std::vector<std::string>{m_appName + "\\"}));
+}
+
+} // namespace

@@ -1,0 +1,157 @@
+// The tray icon's pop-up menu and the mouse messages of its callback, in process with a real view.
+#include "res/resource.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/TrayProbe.h"
+#include "watcher/TrovelView.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One line per menu item: "-" for a separator, else "text #id", with " (default)" for the bold one.
+std::vector<std::string> DescribeMenu(HMENU hMenu)
+{
+    std::vector<std::string> items;
+    for (int pos = 0; pos < ::GetMenuItemCount(hMenu); ++pos) {
+        char text[128] = {};
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
+        mii.dwTypeData = text;
+        mii.cch = sizeof(text);
+        ::GetMenuItemInfoA(hMenu, pos, TRUE, &mii);
+        if (mii.fType & MFT_SEPARATOR)
+            items.push_back("-");
+        else
+            items.push_back(std::string(text) + " #" + std::to_string(mii.wID) +
+                            ((mii.fState & MFS_DEFAULT) ? " (default)" : ""));
+    }
+    return items;
+}
+
+std::vector<std::string> ProgramCommands()
+{
+    return {"-", "&Preferences... #32771 (default)", "&Help Topics #350", "&About Trovel... #57664", "-",
+            "&Shutdown Trovel #32775"};
+}
+
+TEST(TrayMenu, PathEntriesStandAboveTheProgramCommandsLastFirst)
+{
+    KeepTrayShown();
+    using Entries = std::vector<PathEntry>;
+    const struct { const char* label; Entries entries; std::vector<std::string> top; } cases[] = {
+        {"empty list", {}, {}},
+        {"X, Y, Z", {{"C:\\X\\", "X", 5000}, {"C:\\Y\\", "Y", 5001}, {"C:\\Z\\", "Z", 5002}},
+         {"Z #5002", "Y #5001", "X #5000"}},
+        {"same name twice, ids with a gap", {{"C:\\", "A", 5000}, {"D:\\", "A", 5002}}, {"A #5002", "A #5000"}},
+        {"seven entries", {{"1", "1", 5000}, {"2", "2", 5001}, {"3", "3", 5002}, {"4", "4", 5003}, {"5", "5", 5004},
+                           {"6", "6", 5005}, {"7", "7", 1}},
+         {"7 #1", "6 #5005", "5 #5004", "4 #5003", "3 #5002", "2 #5001", "1 #5000"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchRegistryRoot scratch;
+        {
+            CDialogList dialogs;
+            CPathList paths;
+            for (const PathEntry& e : c.entries)
+                paths.push_back(std::make_unique<PathEntry>(e));
+            SavePathLists(scratch.Key(), dialogs, paths);
+        }
+        CTrovelView view; // loads the list from the settings root
+        ASSERT_TRUE(view.m_trayIcon.Create(&view, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY));
+
+        CLoadedMenu menu;
+        CMenu popup;
+        int nDefaultPos = -1;
+        ASSERT_TRUE(view.m_trayIcon.BuildPopupMenu(menu, popup, nDefaultPos, &view));
+        std::vector<std::string> expected = c.top;
+        for (const std::string& item : ProgramCommands())
+            expected.push_back(item);
+        EXPECT_EQ(DescribeMenu(popup.m_hMenu), expected);
+        EXPECT_EQ(nDefaultPos, (int)c.entries.size() + 1);
+
+        // Built afresh each time: an emptied list shows at once.
+        view.FreePathList();
+        CLoadedMenu again;
+        ASSERT_TRUE(view.m_trayIcon.BuildPopupMenu(again, popup, nDefaultPos, &view));
+        EXPECT_EQ(DescribeMenu(popup.m_hMenu), ProgramCommands());
+    }
+}
+
+// Stands in for the view's window as the icon's notify window: counts the menus that open on it
+// (closing each at once) and records the commands it receives.
+class NotifyWindow {
+public:
+    NotifyWindow()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TrovelTrayTestOwner";
+        ::RegisterClassA(&wc);
+        m_hWnd = ::CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+        s_menus = 0;
+        s_commands.clear();
+    }
+    ~NotifyWindow() { ::DestroyWindow(m_hWnd); }
+    HWND m_hWnd;
+    static int s_menus;
+    static std::vector<UINT> s_commands;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        switch (msg) {
+        case WM_INITMENUPOPUP:
+            ++s_menus;
+            break;
+        case WM_ENTERIDLE:
+            if (wParam == MSGF_MENU)
+                ::EndMenu();
+            break;
+        case WM_COMMAND:
+            s_commands.push_back(LOWORD(wParam));
+            return 0;
+        default:
+            break;
+        }
+        return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+    }
+};
+int NotifyWindow::s_menus = 0;
+std::vector<UINT> NotifyWindow::s_commands;
+
+TEST(TrayMenu, MouseMessagesOnTheIcon)
+{
+    KeepTrayShown();
+    const struct { const char* label; UINT iconId; UINT mouse; bool dialogShowing; LRESULT result; int menus;
+                   std::vector<UINT> commands; } cases[] = {
+        {"right button up opens the menu", 109, WM_RBUTTONUP, false, 1, 1, {}},
+        {"no menu while a dialog shows", 109, WM_RBUTTONUP, true, 1, 0, {}},
+        {"double click runs the default command", 109, WM_LBUTTONDBLCLK, false, 1, 0, {ID_PREFERENCES}},
+        {"double click goes through while a dialog shows", 109, WM_LBUTTONDBLCLK, true, 1, 0, {ID_PREFERENCES}},
+        {"mouse move", 109, WM_MOUSEMOVE, false, 1, 0, {}},
+        {"left click", 109, WM_LBUTTONUP, false, 1, 0, {}},
+        {"right button down", 109, WM_RBUTTONDOWN, false, 1, 0, {}},
+        {"another icon's callback", 110, WM_RBUTTONUP, false, 0, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchRegistryRoot scratch;
+        CTrovelView view;
+        NotifyWindow owner;
+        CWnd ownerWnd;
+        ownerWnd.Attach(owner.m_hWnd); // borrowed only
+        ASSERT_TRUE(
+            view.m_trayIcon.Create(&ownerWnd, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY));
+        view.m_bDialogShowing = c.dialogShowing;
+        EXPECT_EQ(view.OnTrayNotify(c.iconId, c.mouse), c.result);
+        EXPECT_EQ(NotifyWindow::s_menus, c.menus);
+        EXPECT_EQ(NotifyWindow::s_commands, c.commands);
+        view.m_trayIcon.RemoveIcon();
+        ownerWnd.Detach();
+    }
+}
+
+} // namespace
