@@ -22,7 +22,6 @@ CTrovelView::CTrovelView()
     : CFormView(IDD_TROVEL_FORM)
 {
     std::memset(m_szFileName, 0, sizeof(m_szFileName));
-    std::memset(m_szPathName, 0, sizeof(m_szPathName));
     m_bDialogShowing = false;
     m_bFrameSizeKnown = false;
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -157,8 +156,13 @@ CDialogShowingScope::CDialogShowingScope(CTrovelView* pView)
 
 CDialogShowingScope::~CDialogShowingScope()
 {
-    if (m_pView != nullptr)
-        m_pView->SetDialogShowing(m_bWasShowing);
+    if (m_pView == nullptr)
+        return;
+    m_pView->SetDialogShowing(m_bWasShowing);
+    // A shutdown that waited for this dialog goes on now.
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pView->GetParentFrame());
+    if (pFrame != nullptr && pFrame->m_bShutdown)
+        pFrame->PostMessage(WM_CLOSE);
 }
 
 void CTrovelView::OnPathCommand(UINT nID)

@@ -11,10 +11,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 // Private messages the view posts to itself.
 #define WM_PASTE_PATH  (WM_APP + 2)  // the paste, one second after a scan found a dialog
 #define WM_FIND_DIALOG (WM_APP + 3)  // the scan; wParam = lParam = path command id
+
+class CPropertySheet;
 
 class CTrovelView : public CFormView {
 public:
@@ -25,10 +28,11 @@ public:
     static constexpr UINT kTrayIconId = 109;
 
     char m_szFileName[257];          // file-name text read from the dialog
-    char m_szPathName[513];          // composed folder and file name
+    std::string m_strPathName;       // composed folder and file name, whole at any length
     std::string m_strWindowInfo;     // description line of the last inspected window
     int m_bHelpShown = 0;            // registry "Newbie"/"Help" as read at construction
     FILE* m_pTraceFile = nullptr;    // "windows.txt", open only during a scan
+    std::string m_strTraceLines;     // the running scan's trace, written to m_pTraceFile in one piece
     HWND m_hFoundWnd = nullptr;      // the recognised dialog
     int m_nFoundCtrlId = -1;         // its file-name control id
     bool m_bFound = false;           // the last scan recognised a dialog
@@ -43,6 +47,7 @@ public:
     CPathList m_pathList;
     CTrayNotifyIcon m_trayIcon;
     HICON m_hIcon = nullptr;
+    CPropertySheet* m_pPreferencesSheet = nullptr; // the Preferences sheet while it is up
 
     // Start-up.
     void OnInitialUpdate() override;
@@ -65,7 +70,7 @@ public:
     LRESULT OnFindDialog(WPARAM wParam, LPARAM lParam);
     static BOOL CALLBACK FindDialogEnumProc(HWND hWnd, LPARAM lParam);
     void InspectWindow(HWND hWnd);
-    int RecognizeDialog(std::string title, std::string className, std::string ownerTitle) const;
+    int RecognizeDialog(std::string_view title, std::string_view className, std::string_view ownerTitle) const;
     LRESULT OnTrovelMsg(WPARAM wParam, LPARAM lParam);
 
     // Commands and tray events.

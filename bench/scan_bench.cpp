@@ -1,0 +1,248 @@
+// Cost of the dialog scan (enumeration, trace lines, recognition) against a bare loop that only reads
+// each top-level window's title, class and owner title, over 50, 500 and 2000 windows made here.
+#include "app/TrovelApp.h"
+#include "fw/DocTemplate.h"
+#include "fw/FrameWnd.h"
+#include "res/resource.h"
+#include "watcher/TrovelView.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+CTrovelApp g_app;
+const char kBenchRoot[] = "Software\\Trovel Bench";
+const char kWindowClass[] = "TrovelBenchWindow";
+constexpr int kRounds = 31;
+
+double Now()
+{
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return (double)t.QuadPart / (double)freq.QuadPart;
+}
+
+// What any scan must do at least: the three texts of every top-level window.
+BOOL CALLBACK BareEnumProc(HWND hWnd, LPARAM lParam)
+{
+    char title[257], className[257], ownerTitle[257];
+    ::GetWindowTextA(hWnd, title, 256);
+    ::GetClassNameA(hWnd, className, 256);
+    ownerTitle[0] = '\0';
+    HWND hOwner = (HWND)::GetWindowLongPtrA(hWnd, GWLP_HWNDPARENT);
+    if (hOwner != nullptr)
+        ::GetWindowTextA(hOwner, ownerTitle, 256);
+    *reinterpret_cast<size_t*>(lParam) += title[0] + className[0] + ownerTitle[0]; // keeps the reads
+    return TRUE;
+}
+
+BOOL CALLBACK CountEnumProc(HWND, LPARAM lParam)
+{
+    ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
+int CountTopLevel()
+{
+    int count = 0;
+    ::EnumWindows(&CountEnumProc, (LPARAM)&count);
+    return count;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Result {
+    int windows;
+    double scan, bare; // seconds per pass, median
+};
+
+// Creates count windows of the bench class, every other one owned by the first, titled like an application's.
+std::vector<HWND> CreateWindows(int count, HWND* phOwner)
+{
+    std::vector<HWND> windows;
+    HINSTANCE hInstance = ::GetModuleHandleA(nullptr);
+    *phOwner = ::CreateWindowExA(0, kWindowClass, "Bench owner - Document1", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 hInstance, nullptr);
+    for (int i = 0; i < count; ++i) {
+        char title[64];
+        std::snprintf(title, sizeof(title), "Bench window %d - Some Application", i);
+        windows.push_back(::CreateWindowExA(0, kWindowClass, title, WS_POPUP, 0, 0, 10, 10, i % 2 ? *phOwner : nullptr,
+                                            nullptr, hInstance, nullptr));
+    }
+    return windows;
+}
+
+void DestroyWindows(const std::vector<HWND>& windows, HWND hOwner)
+{
+    for (HWND hWnd : windows)
+        ::DestroyWindow(hWnd);
+    ::DestroyWindow(hOwner);
+}
+
+void RegisterWindowClass()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = kWindowClass;
+    ::RegisterClassA(&wc);
+}
+
+// The other program: holds count windows, serving its messages, until the bench signals the end.
+int HostWindows(int count, const char* pszReady, const char* pszDone)
+{
+    RegisterWindowClass();
+    HWND hOwner = nullptr;
+    std::vector<HWND> windows = CreateWindows(count, &hOwner);
+    HANDLE hReady = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, pszReady);
+    HANDLE hDone = ::OpenEventA(SYNCHRONIZE, FALSE, pszDone);
+    ::SetEvent(hReady);
+    while (::MsgWaitForMultipleObjects(1, &hDone, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+    }
+    DestroyWindows(windows, hOwner);
+    return 0;
+}
+
+// Another process with count windows for the life of the object.
+class WindowHost {
+public:
+    explicit WindowHost(int count)
+    {
+        char names[2][64];
+        std::snprintf(names[0], sizeof(names[0]), "TrovelBenchReady%lu", ::GetCurrentProcessId());
+        std::snprintf(names[1], sizeof(names[1]), "TrovelBenchDone%lu", ::GetCurrentProcessId());
+        m_hReady = ::CreateEventA(nullptr, TRUE, FALSE, names[0]);
+        m_hDone = ::CreateEventA(nullptr, TRUE, FALSE, names[1]);
+        char exe[MAX_PATH];
+        ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        char commandLine[MAX_PATH + 160];
+        std::snprintf(commandLine, sizeof(commandLine), "\"%s\" --host %d %s %s", exe, count, names[0], names[1]);
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        if (::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
+            ::WaitForSingleObject(m_hReady, 60000);
+    }
+    ~WindowHost()
+    {
+        ::SetEvent(m_hDone);
+        ::WaitForSingleObject(m_pi.hProcess, 60000);
+        ::CloseHandle(m_pi.hProcess);
+        ::CloseHandle(m_pi.hThread);
+        ::CloseHandle(m_hReady);
+        ::CloseHandle(m_hDone);
+    }
+
+private:
+    HANDLE m_hReady = nullptr, m_hDone = nullptr;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+// Median times of the scan and of the bare loop, measured in alternation over the same windows.
+Result Measure(HWND hView, CTrovelView* pView)
+{
+    std::vector<double> scan, bare;
+    for (int round = 0; round <= kRounds; ++round) {
+        double t0 = Now();
+        ::SendMessageA(hView, WM_FIND_DIALOG, ID_PATH_FIRST, ID_PATH_FIRST);
+        double t1 = Now();
+        size_t sink = 0;
+        ::EnumWindows(&BareEnumProc, (LPARAM)&sink);
+        double t2 = Now();
+        if (round > 0) { // the first round warms caches and creates the file
+            scan.push_back(t1 - t0);
+            bare.push_back(t2 - t1);
+        }
+    }
+    if (pView->m_bFound)
+        std::printf("warning: a dialog was recognised; the scan stopped early\n");
+    return {CountTopLevel(), Median(scan), Median(bare)};
+}
+
+void Report(const char* pszTitle, const std::vector<Result>& results)
+{
+    std::printf("\n%s\n", pszTitle);
+    std::printf("%8s %10s %10s %7s %12s %12s\n", "windows", "scan ms", "bare ms", "ratio", "scan us/win", "bare us/win");
+    for (const Result& r : results)
+        std::printf("%8d %10.3f %10.3f %6.2fx %12.3f %12.3f\n", r.windows, r.scan * 1e3, r.bare * 1e3, r.scan / r.bare,
+                    r.scan * 1e6 / r.windows, r.bare * 1e6 / r.windows);
+    // Linear cost: the time each further window adds is the same between every pair of sizes.
+    for (size_t i = 1; i < results.size(); ++i) {
+        const Result& a = results[i - 1];
+        const Result& b = results[i];
+        double n = b.windows - a.windows;
+        std::printf("  from %d to %d windows: scan %+.3f us, bare %+.3f us per added window\n", a.windows, b.windows,
+                    (b.scan - a.scan) * 1e6 / n, (b.bare - a.bare) * 1e6 / n);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::string(argv[1]) == "--host")
+        return HostWindows(std::atoi(argv[2]), argv[3], argv[4]);
+
+    g_app.m_hInstance = ::GetModuleHandleA(nullptr);
+    HKEY hKey = nullptr;
+    DWORD disposition = 0;
+    if (g_app.m_regRoot.OpenRoot(&hKey, &disposition, HKEY_CURRENT_USER, kBenchRoot))
+        ::RegCloseKey(hKey);
+
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string dir = std::string(temp) + "trovel-bench";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    ::SetCurrentDirectoryA(dir.c_str());
+    RegisterWindowClass();
+
+    CCreateContext context;
+    context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
+    CFrameWnd* pFrame = new CFrameWnd;
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context))
+        return 1;
+    CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+    pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", ID_PATH_FIRST}));
+    HWND hView = pView->m_hWnd;
+    std::printf("top-level windows before the bench: %d\n", CountTopLevel());
+
+    const int sizes[] = {50, 500, 2000};
+    std::vector<Result> foreign, own;
+    for (int count : sizes) {
+        WindowHost host(count);
+        foreign.push_back(Measure(hView, pView));
+    }
+    for (int count : sizes) {
+        HWND hOwner = nullptr;
+        std::vector<HWND> windows = CreateWindows(count, &hOwner);
+        own.push_back(Measure(hView, pView));
+        DestroyWindows(windows, hOwner);
+    }
+    Report("Windows of another program (as the scan meets them):", foreign);
+    Report("Windows of the scanning program itself (reads without a process switch):", own);
+
+    ::DestroyWindow(pFrame->m_hWnd);
+    ::DeleteFileA((dir + "\\windows.txt").c_str());
+    ::SetCurrentDirectoryA(temp);
+    ::RemoveDirectoryA(dir.c_str());
+    // The view saved its lists on destruction; the key has no deeper levels.
+    for (const char* sub : {"PathList", "PtrList", ""})
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kBenchRoot) + (*sub ? "\\" : "") + sub).c_str());
+    return 0;
+}

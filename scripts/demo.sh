@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Shows Trovel's main job by itself on a virtual display: a favourite seeded through the first-run
+# settings file, notepad's Save As dialog, the favourite picked through Trovel's command, the
+# file-name field before and after, and a screenshot of the dialog.
+# Usage: demo.sh [SCREENSHOT.png]   (default: build/demo/paste-dialog.png)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+shot=${1:-$root/build/demo/paste-dialog.png}
+
+if [ "${1:-}" = --run ]; then
+    # Inside the Wine environment made below: slot 0 is a fresh prefix on its own Xvfb display.
+    shot=$2
+    . "$root/scripts/wine-env.sh"
+    display=$(trovel_wine_slot_env 0 | sed -n 's/^DISPLAY=//p')
+    work=$(mktemp -d /tmp/trovel-demo.XXXXXX)
+    flag=$work/shot.done
+    winpath() { echo "Z:${1//\//\\}"; }
+    bash "$root/scripts/wine-run.sh" "$root/build/win64/tests/trovel_paste_demo.exe" \
+        "$(winpath "$root/build/win64/Trovel.exe")" "$(winpath "$flag")" > "$work/out.txt" 2>/dev/null &
+    demo=$!
+    shown=0
+    for _ in $(seq 1 600); do
+        if grep -q '^DIALOG ' "$work/out.txt"; then shown=1; break; fi
+        kill -0 "$demo" 2>/dev/null || break
+        sleep 0.1
+    done
+    grep -v '^DIALOG ' "$work/out.txt" || true
+    if [ $shown = 1 ]; then
+        read -r x y w h < <(sed -n 's/^DIALOG //p' "$work/out.txt")
+        mkdir -p "$(dirname "$shot")"
+        import -display "$display" -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot"
+        echo "Screenshot of the dialog: $shot"
+    fi
+    touch "$flag"
+    status=0
+    wait "$demo" || status=$?
+    sed -n '/^DIALOG /,$p' "$work/out.txt" | tail -n +2
+    rm -rf "$work"
+    exit $status
+fi
+
+command -v import >/dev/null || { echo "demo: needs ImageMagick's import (apt-get install imagemagick)" >&2; exit 1; }
+bash "$root/scripts/build.sh" win64 --target Trovel --target trovel_paste_demo
+exec bash "$root/scripts/wine-env.sh" --slots 1 -- bash "$root/scripts/demo.sh" --run "$shot"

@@ -1,0 +1,269 @@
+// The real Trovel.exe pasting a favourite folder into the real Save As dialog of another program (notepad).
+#include "tests/support/RegistryDump.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kRoot[] = "Software\\Larkfield Software\\Trovel";
+const UINT kAppClose = WM_APP + 0x20;
+const WPARAM kNotepadSaveAs = 0x103;
+const int kFileNameField = 1148; // the Explorer-style dialog's name combo box
+const std::string kLongFolder = "C:\\" + std::string(255, 'f') + "\\"; // 259 characters, the longest the store keeps
+
+bool WaitUntil(const std::function<bool()>& done, DWORD limit = 15000)
+{
+    for (DWORD start = ::GetTickCount(); !done(); ::Sleep(20)) {
+        if (::GetTickCount() - start > limit)
+            return false;
+    }
+    return true;
+}
+
+// A child process, ended at the latest with the object.
+class Process {
+public:
+    Process(const std::string& exe, const std::string& dir)
+    {
+        std::string commandLine = "\"" + exe + "\"";
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        m_bStarted = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      dir.empty() ? nullptr : dir.c_str(), &si, &m_pi) != FALSE;
+    }
+    ~Process()
+    {
+        if (!m_bStarted)
+            return;
+        if (Alive())
+            ::TerminateProcess(m_pi.hProcess, 1);
+        ::WaitForSingleObject(m_pi.hProcess, 5000);
+        ::CloseHandle(m_pi.hThread);
+        ::CloseHandle(m_pi.hProcess);
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Alive() const { return m_bStarted && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+    bool WaitForExit(DWORD ms) const { return ::WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0; }
+
+    // The first top-level window of this process with the class and title (either may be null).
+    HWND TopWindow(const char* pszClass, const char* pszTitle) const
+    {
+        for (HWND hWnd = nullptr; (hWnd = ::FindWindowExA(nullptr, hWnd, pszClass, pszTitle)) != nullptr;) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hWnd, &pid);
+            if (pid == m_pi.dwProcessId)
+                return hWnd;
+        }
+        return nullptr;
+    }
+
+    bool m_bStarted = false;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+std::string ScratchDir()
+{
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    char dir[MAX_PATH];
+    std::snprintf(dir, sizeof(dir), "%strovel-paste-%lu", temp, ::GetCurrentProcessId());
+    ::CreateDirectoryA(dir, nullptr);
+    return dir;
+}
+
+std::string NotepadPath()
+{
+    char dir[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(dir, MAX_PATH);
+    return std::string(dir) + "\\notepad.exe";
+}
+
+bool SetValue(const std::string& subKey, const char* pszName, const std::string& text)
+{
+    return WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\" + subKey, pszName, text + '\0');
+}
+
+std::string TraceLine(HWND hWnd, const std::string& title, const std::string& className)
+{
+    char head[16];
+    std::snprintf(head, sizeof(head), "0x%.8lx", (unsigned long)(UINT_PTR)hWnd);
+    return std::string(head) + " \"" + title + "\" " + className;
+}
+
+// Trovel with three favourites, in a scratch directory, and notepad with its Save As dialog open.
+class PasteEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+        ASSERT_TRUE(SetValue("Newbie", "Help", "1")); // no help viewer at start
+        const struct { const char* index; std::string path; const char* name; const char* id; } favourites[] = {
+            {"0", "C:\\windows\\", "Windows", "5000"},
+            {"1", "C:\\users", "Users", "5001"},
+            {"2", kLongFolder, "Deep", "5002"},
+        };
+        for (const auto& f : favourites) {
+            ASSERT_TRUE(SetValue("PathList", (std::string("P") + f.index).c_str(), f.path));
+            ASSERT_TRUE(SetValue("PathList", (std::string("SN") + f.index).c_str(), f.name));
+            ASSERT_TRUE(SetValue("PathList", (std::string("ID") + f.index).c_str(), f.id));
+        }
+        m_dir = ScratchDir();
+        ::DeleteFileA(TracePath().c_str());
+
+        m_trovel = std::make_unique<Process>(TROVEL_EXE, m_dir);
+        ASSERT_TRUE(m_trovel->m_bStarted);
+        ASSERT_TRUE(WaitUntil([this] { return (m_hFrame = m_trovel->TopWindow(nullptr, "Trovel")) != nullptr; }));
+        ASSERT_TRUE(WaitUntil([this] { return (m_hView = ::FindWindowExA(m_hFrame, nullptr, "#32770", nullptr)) != nullptr; }));
+
+        m_notepad = std::make_unique<Process>(NotepadPath(), m_dir);
+        ASSERT_TRUE(m_notepad->m_bStarted);
+        OpenSaveAs();
+    }
+
+    void TearDown() override
+    {
+        if (m_hSuspended != nullptr) {
+            ::ResumeThread(m_hSuspended);
+            ::CloseHandle(m_hSuspended);
+        }
+        if (m_trovel != nullptr && m_trovel->Alive()) {
+            ::PostMessageA(m_hFrame, kAppClose, 0, 0);
+            EXPECT_TRUE(m_trovel->WaitForExit(15000));
+        }
+        m_notepad.reset();
+        m_trovel.reset();
+        ::DeleteFileA(TracePath().c_str());
+        ::RemoveDirectoryA(m_dir.c_str());
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+    }
+
+    void OpenSaveAs()
+    {
+        HWND hNotepad = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hNotepad = m_notepad->TopWindow("Notepad", nullptr)) != nullptr; }));
+        ::PostMessageA(hNotepad, WM_COMMAND, kNotepadSaveAs, 0);
+        ASSERT_TRUE(WaitUntil([this] { return (m_hDialog = m_notepad->TopWindow("#32770", "Save As")) != nullptr; }));
+        ASSERT_TRUE(WaitUntil([this] { return (m_hField = ::GetDlgItem(m_hDialog, kFileNameField)) != nullptr; }));
+    }
+
+    std::string Field() const
+    {
+        char text[1024] = {};
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(m_hField, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000, &result);
+        return text;
+    }
+    void SetField(const std::string& text) const
+    {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(m_hField, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_NORMAL, 5000, &result);
+    }
+
+    // The tray menu's folder item, as the menu would send it to the view.
+    void Pick(int nID) const { ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(nID, 0), 0); }
+
+    std::string TracePath() const { return m_dir + "\\windows.txt"; }
+    std::string LastTraceLine() const
+    {
+        std::ifstream in(TracePath(), std::ios::binary);
+        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (all.size() < 2 || all.compare(all.size() - 2, 2, "\r\n") != 0)
+            return "";
+        all.resize(all.size() - 2);
+        size_t start = all.rfind("\r\n");
+        return start == std::string::npos ? all : all.substr(start + 2);
+    }
+    // The scan has found the dialog: its line closes the trace, which is written before the wait.
+    bool ScanFoundDialog() const { return LastTraceLine() == TraceLine(m_hDialog, "Save As", "#32770"); }
+
+    std::string m_dir;
+    std::unique_ptr<Process> m_trovel, m_notepad;
+    HWND m_hFrame = nullptr, m_hView = nullptr, m_hDialog = nullptr, m_hField = nullptr;
+    HANDLE m_hSuspended = nullptr;
+};
+
+TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
+{
+    const std::string long255(255, 'n');
+    const struct {
+        int nID;
+        std::string typed;
+        std::string expected;
+    } cases[] = {
+        {5000, "report.txt", "C:\\windows\\report.txt"},
+        {5000, "", "C:\\windows\\untitled"},
+        {5001, "report.txt", "C:\\users\\report.txt"}, // a folder stored without its backslash
+        {5000, "C:\\Old\\report.txt", "C:\\windows\\C:\\Old\\report.txt"},
+        {5002, long255, kLongFolder + long255}, // 514 characters, written whole
+    };
+    for (const auto& c : cases) {
+        SetField(c.typed);
+        ASSERT_EQ(Field(), c.typed);
+        ::DeleteFileA(TracePath().c_str());
+        Pick(c.nID);
+        EXPECT_TRUE(WaitUntil([&] { return Field() == c.expected; })) << c.nID << " + \"" << c.typed << "\" gave \"" << Field() << '"';
+        EXPECT_TRUE(ScanFoundDialog()) << LastTraceLine();
+    }
+}
+
+TEST_F(PasteEndToEnd, DialogClosedBetweenScanAndPasteChangesNothing)
+{
+    SetField("report.txt");
+    ::DeleteFileA(TracePath().c_str());
+    Pick(5000);
+    ASSERT_TRUE(WaitUntil([this] { return ScanFoundDialog(); }));
+    // Within the second between the scan and the paste.
+    ASSERT_EQ(Field(), "report.txt");
+    ::PostMessageA(m_hDialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([this] { return !::IsWindow(m_hDialog); }));
+
+    ::Sleep(2000); // past the paste
+    EXPECT_TRUE(m_trovel->Alive());
+    DWORD_PTR result = 0;
+    EXPECT_NE(::SendMessageTimeoutA(m_hFrame, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result), 0);
+    OpenSaveAs();
+    EXPECT_EQ(Field().find("C:\\windows"), std::string::npos) << Field();
+
+    // The program goes on working with the dialog opened anew.
+    SetField("report.txt");
+    Pick(5000);
+    EXPECT_TRUE(WaitUntil([this] { return Field() == "C:\\windows\\report.txt"; })) << Field();
+}
+
+TEST_F(PasteEndToEnd, HungDialogOwnerLeavesTrovelAnsweringAppClose)
+{
+    SetField("report.txt");
+    DWORD tid = ::GetWindowThreadProcessId(m_hDialog, nullptr);
+    m_hSuspended = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, tid);
+    ASSERT_NE(m_hSuspended, nullptr);
+    ASSERT_NE(::SuspendThread(m_hSuspended), (DWORD)-1);
+
+    ::DeleteFileA(TracePath().c_str());
+    Pick(5000);
+    // The scan reads other programs' titles without asking them, so it finds the hung dialog.
+    ASSERT_TRUE(WaitUntil([this] { return ScanFoundDialog(); }));
+    // Close asked for once the paste is queued ahead of it and waits on the hung dialog.
+    ::Sleep(2000);
+    ASSERT_TRUE(m_trovel->Alive());
+    ::PostMessageA(m_hFrame, kAppClose, 0, 0);
+    EXPECT_TRUE(m_trovel->WaitForExit(15000)) << "Trovel is stuck on the hung dialog";
+
+    ::ResumeThread(m_hSuspended);
+    ::CloseHandle(m_hSuspended);
+    m_hSuspended = nullptr;
+    EXPECT_EQ(Field(), "report.txt");
+}
+
+} // namespace

@@ -1,0 +1,157 @@
+// Shows the main job on its own: a favourite seeded through the first-run settings file, notepad's Save As
+// dialog, the favourite picked through Trovel's command, and the file-name field before and after.
+//
+//   trovel_paste_demo TROVEL_EXE [SHOT_FLAG_FILE]
+//
+// Needs a Wine prefix where Trovel has never run (the settings file is read only on the first start).
+// After the paste it prints "DIALOG x y width height" and, given a flag file, keeps the dialog up until
+// that file exists (or 60 seconds), so a screenshot can be taken; then it ends notepad and Trovel.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+
+const char kRoot[] = "Software\\Larkfield Software\\Trovel";
+const char kFolder[] = "C:\\users\\Public\\Documents\\";
+const char kFavouriteName[] = "Documents";
+const int kFavouriteId = 5000;
+const UINT kAppClose = WM_APP + 0x20;
+const WPARAM kNotepadSaveAs = 0x103;
+const int kFileNameField = 1148;
+
+bool WaitUntil(const std::function<bool()>& done, DWORD limit = 20000)
+{
+    for (DWORD start = ::GetTickCount(); !done(); ::Sleep(50)) {
+        if (::GetTickCount() - start > limit)
+            return false;
+    }
+    return true;
+}
+
+HWND TopWindowOf(DWORD pid, const char* pszClass, const char* pszTitle)
+{
+    for (HWND hWnd = nullptr; (hWnd = ::FindWindowExA(nullptr, hWnd, pszClass, pszTitle)) != nullptr;) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hWnd, &owner);
+        if (owner == pid)
+            return hWnd;
+    }
+    return nullptr;
+}
+
+bool Start(const std::string& exe, PROCESS_INFORMATION& pi, const char* pszDir = nullptr)
+{
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, pszDir, &si, &pi) != FALSE;
+}
+
+std::string WindowsDir()
+{
+    char dir[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(dir, MAX_PATH);
+    return dir;
+}
+
+std::string FieldText(HWND hField)
+{
+    char text[1024] = {};
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hField, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000, &result);
+    return text;
+}
+
+int Fail(const char* pszWhat)
+{
+    std::printf("demo failed: %s\n", pszWhat);
+    std::fflush(stdout);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::printf("usage: trovel_paste_demo TROVEL_EXE [SHOT_FLAG_FILE]\n");
+        return 2;
+    }
+    const std::string trovelExe = argv[1];
+    const std::string shotFlag = argc > 2 ? argv[2] : "";
+
+    // The first-run settings file: read once, by the start that creates the settings key.
+    HKEY hExisting = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRoot, 0, KEY_READ, &hExisting) == ERROR_SUCCESS) {
+        ::RegCloseKey(hExisting);
+        return Fail("Trovel has run in this Wine prefix before; the settings file would be ignored");
+    }
+    const std::string iniPath = WindowsDir() + "\\Trovel.INI";
+    FILE* pIni = std::fopen(iniPath.c_str(), "w");
+    if (pIni == nullptr)
+        return Fail("cannot write the settings file");
+    std::fprintf(pIni, "[Newbie]\nHelp=1\n[PathList]\nP0=%s\nSN0=%s\nID0=%d\n", kFolder, kFavouriteName, kFavouriteId);
+    std::fclose(pIni);
+    std::printf("Seeded favourite \"%s\" = %s through %s\n", kFavouriteName, kFolder, iniPath.c_str());
+
+    // Without a window manager on the display, Wine draws the title bars itself only for unmanaged windows.
+    HKEY hX11 = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_WRITE, nullptr, &hX11,
+                          nullptr) == ERROR_SUCCESS) {
+        ::RegSetValueExA(hX11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+        ::RegCloseKey(hX11);
+    }
+
+    PROCESS_INFORMATION trovel = {}, notepad = {};
+    if (!Start(trovelExe, trovel))
+        return Fail("cannot start Trovel.exe");
+    HWND hFrame = nullptr, hView = nullptr;
+    if (!WaitUntil([&] { return (hFrame = TopWindowOf(trovel.dwProcessId, nullptr, "Trovel")) != nullptr; }) ||
+        !WaitUntil([&] { return (hView = ::FindWindowExA(hFrame, nullptr, "#32770", nullptr)) != nullptr; }))
+        return Fail("Trovel's window did not appear");
+    std::printf("Trovel is running in the tray\n");
+
+    if (!Start(WindowsDir() + "\\notepad.exe", notepad, "C:\\users\\Public"))
+        return Fail("cannot start notepad");
+    HWND hNotepad = nullptr, hDialog = nullptr, hField = nullptr;
+    if (!WaitUntil([&] { return (hNotepad = TopWindowOf(notepad.dwProcessId, "Notepad", nullptr)) != nullptr; }))
+        return Fail("notepad's window did not appear");
+    ::PostMessageA(hNotepad, WM_COMMAND, kNotepadSaveAs, 0);
+    if (!WaitUntil([&] { return (hDialog = TopWindowOf(notepad.dwProcessId, "#32770", "Save As")) != nullptr; }) ||
+        !WaitUntil([&] { return (hField = ::GetDlgItem(hDialog, kFileNameField)) != nullptr; }))
+        return Fail("notepad's Save As dialog did not appear");
+
+    // What the user would have typed.
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hField, WM_SETTEXT, 0, (LPARAM)"report.txt", SMTO_NORMAL, 5000, &result);
+    const std::string before = FieldText(hField);
+    std::printf("Notepad's Save As dialog is open; file name field: \"%s\"\n", before.c_str());
+
+    // The tray menu item sends this command to Trovel's view.
+    std::printf("Picking \"%s\" (command %d) in Trovel's menu\n", kFavouriteName, kFavouriteId);
+    std::fflush(stdout);
+    ::PostMessageA(hView, WM_COMMAND, MAKEWPARAM(kFavouriteId, 0), 0);
+    WaitUntil([&] { return FieldText(hField) != before; }, 10000);
+    const std::string after = FieldText(hField);
+    std::printf("File name field after the paste: \"%s\"\n", after.c_str());
+
+    RECT rc = {};
+    ::GetWindowRect(hDialog, &rc);
+    std::printf("DIALOG %ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    std::fflush(stdout);
+    if (!shotFlag.empty())
+        WaitUntil([&] { return ::GetFileAttributesA(shotFlag.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
+
+    ::PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageA(hFrame, kAppClose, 0, 0);
+    ::WaitForSingleObject(trovel.hProcess, 10000);
+    ::TerminateProcess(notepad.hProcess, 0);
+    for (PROCESS_INFORMATION* pi : {&trovel, &notepad}) {
+        ::CloseHandle(pi->hThread);
+        ::CloseHandle(pi->hProcess);
+    }
+    return after == std::string(kFolder) + "report.txt" ? 0 : Fail("the field did not get the favourite folder");
+}

@@ -1,0 +1,469 @@
+// The scan over real top-level windows made by the test, its trace file, and the paste into a real edit field.
+#include "fw/DocTemplate.h"
+#include "fw/FrameWnd.h"
+#include "res/resource.h"
+#include "tests/support/TestApp.h"
+#include "watcher/PathInjection.h"
+#include "watcher/TrovelView.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const char kProbeClass[] = "TrovelScanProbe";
+
+HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
+
+void RegisterProbeClass()
+{
+    WNDCLASSA wc = {};
+    if (::GetClassInfoA(Instance(), kProbeClass, &wc))
+        return;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = Instance();
+    wc.lpszClassName = kProbeClass;
+    ::RegisterClassA(&wc);
+}
+
+// A top-level window the test owns; destroyed with the object.
+class TestWindow {
+public:
+    TestWindow(const char* pszClass, const std::string& title, HWND hOwner = nullptr)
+    {
+        RegisterProbeClass();
+        m_hWnd = ::CreateWindowExA(0, pszClass, title.c_str(), WS_POPUP | WS_CAPTION, 10, 10, 300, 120, hOwner,
+                                   nullptr, Instance(), nullptr);
+        Raise();
+    }
+    ~TestWindow()
+    {
+        if (::IsWindow(m_hWnd))
+            ::DestroyWindow(m_hWnd);
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    // An edit child with the given control id, as a file dialog's name field.
+    HWND AddField(int nID, const std::string& text)
+    {
+        return ::CreateWindowExA(0, "EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 200, 24,
+                                 m_hWnd, (HMENU)(INT_PTR)nID, Instance(), nullptr);
+    }
+    std::string FieldText(int nID) const
+    {
+        HWND hField = ::GetDlgItem(m_hWnd, nID);
+        std::string text(::GetWindowTextLengthA(hField) + 1, '\0');
+        text.resize(::GetWindowTextA(hField, &text[0], (int)text.size()));
+        return text;
+    }
+    void Raise() { ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+    void Destroy() { ::DestroyWindow(m_hWnd); }
+
+    HWND m_hWnd = nullptr;
+};
+
+// The line the trace holds for a window: handle as eight lower-case hex digits, quoted title, class.
+std::string TraceLine(HWND hWnd, const std::string& title, const std::string& className)
+{
+    std::ostringstream os;
+    os << "0x";
+    os.width(8);
+    os.fill('0');
+    os << std::hex << (unsigned long)(UINT_PTR)hWnd << " \"" << title << "\" " << className;
+    return os.str();
+}
+
+// Runs this thread's messages until the condition holds; false after a generous limit.
+bool PumpUntil(const std::function<bool()>& done)
+{
+    for (DWORD start = ::GetTickCount(); !done();) {
+        if (::GetTickCount() - start > 10000)
+            return false;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+bool PastePending(HWND hView)
+{
+    MSG msg;
+    return ::PeekMessageA(&msg, hView, WM_PASTE_PATH, WM_PASTE_PATH, PM_NOREMOVE) != FALSE;
+}
+
+// Runs the paste the scan has posted, and only that.
+void RunPendingPaste(HWND hView)
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, hView, WM_PASTE_PATH, WM_PASTE_PATH, PM_REMOVE))
+        ::DispatchMessageA(&msg);
+}
+
+// A hidden frame with the watcher view over a scratch settings root, in a scratch current directory.
+class WatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        char dir[MAX_PATH];
+        std::snprintf(dir, sizeof(dir), "%strovel-scan-%lu", temp, ::GetCurrentProcessId());
+        m_dir = dir;
+        ::CreateDirectoryA(m_dir.c_str(), nullptr);
+        ::GetCurrentDirectoryA(MAX_PATH, m_savedDir);
+        ::SetCurrentDirectoryA(m_dir.c_str());
+        ::DeleteFileA(TracePath().c_str());
+
+        CCreateContext context;
+        context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
+        CFrameWnd* pFrame = new CFrameWnd;
+        ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context));
+        m_hFrame = pFrame->m_hWnd;
+        m_pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+        ASSERT_NE(m_pView, nullptr);
+        m_hView = m_pView->m_hWnd;
+        m_pView->m_nOSClass = OSCLASS_WIN2000;
+    }
+
+    void TearDown() override
+    {
+        if (m_hFrame != nullptr)
+            ::DestroyWindow(m_hFrame); // frame and view delete themselves
+        PumpUntil([] { return true; });
+        ::DeleteFileA(TracePath().c_str());
+        ::SetCurrentDirectoryA(m_savedDir);
+        ::RemoveDirectoryA(m_dir.c_str());
+    }
+
+    void AddPath(const std::string& path, const std::string& name, int nID)
+    {
+        m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{path, name, nID}));
+    }
+
+    void Scan(int nID) { ::SendMessageA(m_hView, WM_FIND_DIALOG, nID, nID); }
+
+    std::string TracePath() const { return m_dir + "\\windows.txt"; }
+    bool TraceExists() const { return ::GetFileAttributesA(TracePath().c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    // The trace's lines; every line must end in CR LF.
+    std::vector<std::string> TraceLines() const
+    {
+        std::ifstream in(TracePath(), std::ios::binary);
+        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<std::string> lines;
+        size_t pos = 0;
+        for (size_t eol; (eol = all.find("\r\n", pos)) != std::string::npos; pos = eol + 2)
+            lines.push_back(all.substr(pos, eol - pos));
+        EXPECT_EQ(pos, all.size()) << "text after the last line end";
+        return lines;
+    }
+
+    static bool Holds(const std::vector<std::string>& lines, const std::string& line)
+    {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    ScratchRegistryRoot m_scratch;
+    std::string m_dir;
+    char m_savedDir[MAX_PATH] = {};
+    HWND m_hFrame = nullptr, m_hView = nullptr;
+    CTrovelView* m_pView = nullptr;
+};
+
+TEST_F(WatcherTest, PathCommandsPostTheScanWithTheirId)
+{
+    for (UINT nID = ID_PATH_FIRST - 1; nID <= ID_PATH_LAST + 1; ++nID) {
+        ::SendMessageA(m_hView, WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+        MSG msg;
+        bool posted = ::PeekMessageA(&msg, m_hView, WM_FIND_DIALOG, WM_FIND_DIALOG, PM_REMOVE) != FALSE;
+        EXPECT_EQ(posted, nID >= ID_PATH_FIRST && nID <= ID_PATH_LAST) << nID;
+        if (posted) {
+            EXPECT_EQ(msg.wParam, (WPARAM)nID);
+            EXPECT_EQ(msg.lParam, (LPARAM)nID);
+        }
+    }
+    // The posted message runs the scan: an entry with the id gets a trace.
+    AddPath("C:\\Work\\", "Work", 5002);
+    ::SendMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5002, 0), 0);
+    EXPECT_FALSE(TraceExists());
+    ASSERT_TRUE(PumpUntil([this] { return TraceExists(); }));
+    EXPECT_EQ(m_pView->m_pSelectedPath, m_pView->m_pathList[0].get());
+}
+
+TEST_F(WatcherTest, NoEntryForTheIdMeansNoScanNoTraceAndNoPaste)
+{
+    TestWindow dialog("#32770", "Save As");
+    dialog.AddField(1148, "report.txt");
+
+    // An earlier scan's result stays, but the selection is cleared, so a stray paste does nothing.
+    PathEntry stale{"C:\\Stale\\", "Stale", 5000};
+    m_pView->m_pSelectedPath = &stale;
+    m_pView->m_bFound = true;
+    m_pView->m_hFoundWnd = dialog.m_hWnd;
+    m_pView->m_nFoundCtrlId = 1148;
+    Scan(5000); // empty list
+    EXPECT_EQ(m_pView->m_pSelectedPath, nullptr);
+    EXPECT_FALSE(TraceExists());
+
+    AddPath("C:\\Work\\", "Work", 5000);
+    AddPath("C:\\Home\\", "Home", 5001);
+    m_pView->m_pSelectedPath = &stale;
+    Scan(5003); // no entry carries this id
+    EXPECT_EQ(m_pView->m_pSelectedPath, nullptr);
+    EXPECT_FALSE(TraceExists());
+    EXPECT_TRUE(m_pView->m_bFound);
+    EXPECT_EQ(m_pView->m_hFoundWnd, dialog.m_hWnd);
+    EXPECT_FALSE(PastePending(m_hView));
+
+    ::SendMessageA(m_hView, WM_PASTE_PATH, 0, 0);
+    EXPECT_EQ(dialog.FieldText(1148), "report.txt");
+}
+
+TEST_F(WatcherTest, HighestDialogInTheZOrderWinsAndEndsTheTrace)
+{
+    AddPath("C:\\Work\\", "Work", 5000);
+    TestWindow below(kProbeClass, "Below both");
+    TestWindow lower("#32770", "Save As");
+    lower.AddField(1148, "lower.txt");
+    TestWindow upper("#32770", "Save As");
+    upper.AddField(1148, "upper.txt");
+    TestWindow above(kProbeClass, "Above both");
+
+    Scan(5000);
+    ASSERT_TRUE(m_pView->m_bFound);
+    EXPECT_EQ(m_pView->m_hFoundWnd, upper.m_hWnd);
+    EXPECT_EQ(m_pView->m_nFoundCtrlId, 1148);
+    std::vector<std::string> lines = TraceLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), TraceLine(upper.m_hWnd, "Save As", "#32770"));
+    EXPECT_EQ(m_pView->m_strWindowInfo, lines.back());
+    EXPECT_TRUE(Holds(lines, TraceLine(above.m_hWnd, "Above both", kProbeClass)));
+    EXPECT_FALSE(Holds(lines, TraceLine(lower.m_hWnd, "Save As", "#32770")));
+    EXPECT_FALSE(Holds(lines, TraceLine(below.m_hWnd, "Below both", kProbeClass)));
+
+    // The scan posts the paste; only the winner's field changes.
+    ASSERT_TRUE(PastePending(m_hView));
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(upper.FieldText(1148), "C:\\Work\\upper.txt");
+    EXPECT_EQ(lower.FieldText(1148), "lower.txt");
+
+    // Raising the other dialog makes it the winner: the order decides, not the age.
+    lower.Raise();
+    Scan(5000);
+    EXPECT_EQ(m_pView->m_hFoundWnd, lower.m_hWnd);
+    EXPECT_EQ(TraceLines().back(), TraceLine(lower.m_hWnd, "Save As", "#32770"));
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(lower.FieldText(1148), "C:\\Work\\lower.txt");
+}
+
+TEST_F(WatcherTest, WithoutDialogEveryWindowIsTracedInOrderAndNothingIsPasted)
+{
+    ASSERT_EQ(::FindWindowA("#32770", "Save As"), nullptr) << "another program's Save As dialog is open";
+    AddPath("C:\\Work\\", "Work", 5004);
+    TestWindow first(kProbeClass, "First");
+    TestWindow untitled(kProbeClass, "");
+    TestWindow owned(kProbeClass, "Owned", first.m_hWnd);
+    TestWindow last(kProbeClass, "Last"); // highest
+
+    Scan(5004);
+    EXPECT_FALSE(m_pView->m_bFound);
+    EXPECT_EQ(m_pView->m_hFoundWnd, nullptr);
+    EXPECT_EQ(m_pView->m_nFoundCtrlId, -1);
+    EXPECT_FALSE(PastePending(m_hView));
+
+    std::vector<std::string> lines = TraceLines();
+    const std::string expected[] = {
+        TraceLine(last.m_hWnd, "Last", kProbeClass),
+        TraceLine(owned.m_hWnd, "Owned", kProbeClass),
+        TraceLine(untitled.m_hWnd, "", kProbeClass),
+        TraceLine(first.m_hWnd, "First", kProbeClass),
+    };
+    auto at = lines.begin();
+    for (const std::string& line : expected) {
+        at = std::find(at, lines.end(), line);
+        EXPECT_NE(at, lines.end()) << "missing or out of order: " << line;
+    }
+    // Every line: "0x", eight lower-case hex digits, a blank, a quoted title, a blank, the class.
+    for (const std::string& line : lines) {
+        ASSERT_GE(line.size(), 14u) << line;
+        EXPECT_EQ(line.compare(0, 2, "0x"), 0) << line;
+        EXPECT_EQ(line.find_first_not_of("0123456789abcdef", 2), 10u) << line;
+        EXPECT_EQ(line.substr(10, 2), " \"") << line;
+    }
+}
+
+TEST_F(WatcherTest, LongTitlesAreCutTo255ForTraceAndRecognition)
+{
+    AddPath("C:\\Work\\", "Work", 5000);
+    const struct {
+        size_t lead; // characters before "Save As" in a 300-character title
+        bool recognised;
+    } cases[] = {
+        {248, true},  // "Save As" ends on character 255
+        {249, false}, // its final "s" is character 256, cut off
+    };
+    for (const auto& c : cases) {
+        std::string title = std::string(c.lead, 'x') + "Save As";
+        title += std::string(300 - title.size(), 'y');
+        TestWindow dialog("#32770", title);
+        ASSERT_EQ(::GetWindowTextLengthA(dialog.m_hWnd), 300);
+
+        ::DeleteFileA(TracePath().c_str());
+        Scan(5000);
+        EXPECT_EQ(m_pView->m_hFoundWnd == dialog.m_hWnd, c.recognised) << c.lead;
+        EXPECT_TRUE(Holds(TraceLines(), TraceLine(dialog.m_hWnd, title.substr(0, 255), "#32770"))) << c.lead;
+        RunPendingPaste(m_hView);
+    }
+}
+
+TEST_F(WatcherTest, WindowsWithoutClassNameOrInstanceAreSkipped)
+{
+    AddPath("C:\\Work\\", "Work", 5000);
+    TestWindow live(kProbeClass, "Live");
+    TestWindow noInstance("#32770", "Save As"); // would be recognised if it were looked at
+    ::SetWindowLongPtrA(noInstance.m_hWnd, GWLP_HINSTANCE, 0);
+    Scan(5000);
+    EXPECT_NE(m_pView->m_hFoundWnd, noInstance.m_hWnd);
+    std::vector<std::string> lines = TraceLines();
+    EXPECT_TRUE(Holds(lines, TraceLine(live.m_hWnd, "Live", kProbeClass)));
+    EXPECT_FALSE(Holds(lines, TraceLine(noInstance.m_hWnd, "Save As", "#32770")));
+    RunPendingPaste(m_hView);
+
+    // A window gone between enumeration and inspection has no class name to read.
+    TestWindow gone("#32770", "Save As");
+    HWND hGone = gone.m_hWnd;
+    gone.Destroy();
+    m_pView->m_bFound = false;
+    m_pView->m_strWindowInfo = "before";
+    m_pView->InspectWindow(hGone);
+    EXPECT_EQ(m_pView->m_strWindowInfo, "before");
+    EXPECT_FALSE(m_pView->m_bFound);
+}
+
+TEST_F(WatcherTest, ScanAsksTheViewsRuleSetWithTheRealOwnersTitle)
+{
+    AddPath("C:\\Work\\", "Work", 5000);
+    const struct {
+        OSClass osClass;
+        const char* ownerTitle;
+        int expected;
+    } cases[] = {
+        {OSCLASS_WIN2000, "Drawing1 - Visio", 1152},
+        {OSCLASS_WIN2000, "Untitled - Notepad", 1148},
+        {OSCLASS_NT4, "Untitled - Notepad", 1152},
+    };
+    for (const auto& c : cases) {
+        TestWindow owner(kProbeClass, c.ownerTitle);
+        TestWindow dialog("#32770", "Save As", owner.m_hWnd);
+        m_pView->m_nOSClass = c.osClass;
+        Scan(5000);
+        EXPECT_EQ(m_pView->m_hFoundWnd, dialog.m_hWnd) << c.ownerTitle;
+        EXPECT_EQ(m_pView->m_nFoundCtrlId, c.expected) << c.ownerTitle << " " << c.osClass;
+        RunPendingPaste(m_hView);
+    }
+}
+
+// The paste alone, on a found dialog whose field the test fills.
+class PasteTest : public WatcherTest {
+protected:
+    void Found(const TestWindow& dialog, int nCtrlId)
+    {
+        m_pView->m_pSelectedPath = m_pView->m_pathList.back().get();
+        m_pView->m_bFound = true;
+        m_pView->m_hFoundWnd = dialog.m_hWnd;
+        m_pView->m_nFoundCtrlId = nCtrlId;
+    }
+};
+
+TEST_F(PasteTest, FieldGetsFolderBackslashAndTypedNameOrUntitled)
+{
+    const std::string typed300(300, 'n');
+    const std::string deep = "C:\\" + std::string(296, 'f') + "\\"; // 300 characters
+    const struct {
+        const char* folder;
+        std::string typed;
+        std::string expected;
+    } cases[] = {
+        {"D:\\Work\\", "report.txt", "D:\\Work\\report.txt"},
+        {"D:\\Work\\", "", "D:\\Work\\untitled"},
+        {"D:\\Work", "report.txt", "D:\\Work\\report.txt"},
+        {"D:\\Work\\", "C:\\Old\\report.txt", "D:\\Work\\C:\\Old\\report.txt"},
+        {"C:\\", "report.txt", "C:\\report.txt"},
+        {"D:\\Work\\", "  spaced .txt ", "D:\\Work\\  spaced .txt "},
+        {"D:\\Work\\", typed300, "D:\\Work\\" + typed300.substr(0, 255)}, // only 255 characters are read
+        {deep.c_str(), typed300, deep + typed300.substr(0, 255)},          // 555 characters, written whole
+    };
+    TestWindow dialog("#32770", "Save As");
+    HWND hField = dialog.AddField(1148, "");
+    for (const auto& c : cases) {
+        m_pView->m_pathList.clear();
+        AddPath(c.folder, "Work", 5000);
+        Found(dialog, 1148);
+        ::SetWindowTextA(hField, c.typed.c_str());
+        ::SendMessageA(m_hView, WM_PASTE_PATH, 0, 0);
+        EXPECT_EQ(dialog.FieldText(1148), c.expected) << c.folder << " + " << c.typed;
+        EXPECT_EQ(m_pView->m_strPathName, c.expected);
+        EXPECT_EQ(ComposePastePath(c.folder, c.typed.substr(0, 255)), c.expected);
+    }
+}
+
+TEST_F(PasteTest, NothingChangesWithoutSelectionFindingOrControl)
+{
+    TestWindow dialog("#32770", "Save As");
+    dialog.AddField(1148, "report.txt");
+    AddPath("D:\\Work\\", "Work", 5000);
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"no selected entry", [&] { m_pView->m_pSelectedPath = nullptr; }},
+        {"last scan found nothing", [&] { m_pView->m_bFound = false; }},
+        {"no control with the id", [&] { m_pView->m_nFoundCtrlId = 1152; }},
+        {"dialog window gone", [&] { m_pView->m_hFoundWnd = (HWND)(UINT_PTR)0xDEAD0; }},
+    };
+    for (const auto& c : cases) {
+        Found(dialog, 1148);
+        m_pView->m_strPathName = "earlier";
+        c.arrange();
+        ::SendMessageA(m_hView, WM_PASTE_PATH, 0, 0);
+        EXPECT_EQ(dialog.FieldText(1148), "report.txt") << c.what;
+        EXPECT_EQ(m_pView->m_strPathName, "earlier") << c.what;
+    }
+}
+
+TEST_F(WatcherTest, PasteAfterThePathListWasRebuiltDoesNothing)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    TestWindow dialog("#32770", "Save As");
+    dialog.AddField(1148, "report.txt");
+    Scan(5000);
+    ASSERT_TRUE(m_pView->m_bFound);
+    ASSERT_TRUE(PastePending(m_hView));
+
+    // As the Preferences sheet's OK does while the paste waits in the queue.
+    m_pView->FreePathList();
+    AddPath("E:\\Other\\", "Other", 5000);
+    EXPECT_EQ(m_pView->m_pSelectedPath, nullptr);
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(dialog.FieldText(1148), "report.txt");
+
+    // A new pick after the rebuild pastes the new entry.
+    Scan(5000);
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(dialog.FieldText(1148), "E:\\Other\\report.txt");
+}
+
+} // namespace

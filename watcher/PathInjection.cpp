@@ -1,0 +1,42 @@
+// Composing the pasted path and the bounded sends to the foreign file-name control.
+#include "watcher/PathInjection.h"
+
+namespace {
+
+// In double-byte code pages 0x5C can be the second byte of a character; only a whole last character counts.
+bool EndsInBackslash(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    const char* last = ::CharPrevA(text.c_str(), text.c_str() + text.size());
+    return *last == '\\';
+}
+
+// Plain SendMessage would wait for ever on a program that has stopped answering.
+BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutA(hCtrl, msg, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kForeignReplyTimeout,
+                                 &result) != 0;
+}
+
+} // namespace
+
+std::string ComposePastePath(const std::string& folder, const std::string& typedName)
+{
+    std::string path = folder;
+    if (!EndsInBackslash(path))
+        path += '\\';
+    path += typedName.empty() ? std::string("untitled") : typedName;
+    return path;
+}
+
+BOOL ReadForeignText(HWND hCtrl, char* buffer, int cchMax)
+{
+    return SendBounded(hCtrl, WM_GETTEXT, (WPARAM)cchMax, (LPARAM)buffer);
+}
+
+BOOL WriteForeignText(HWND hCtrl, const std::string& text)
+{
+    return SendBounded(hCtrl, WM_SETTEXT, 0, (LPARAM)text.c_str());
+}

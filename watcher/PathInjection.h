@@ -1,0 +1,20 @@
+// Composing the pasted path and talking to another program's file-name control with a bounded wait.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// How long to wait for another program's control to answer. A file-name field answers at once;
+// a thread that cannot answer in this time is taken as hung, and the paste is dropped.
+constexpr UINT kForeignReplyTimeout = 2000; // ms
+
+// Folder, one backslash unless it already ends in one, then the typed name or "untitled" when none.
+// No length limit: the caller writes the whole text or nothing.
+std::string ComposePastePath(const std::string& folder, const std::string& typedName);
+
+// WM_GETTEXT of at most cchMax characters into buffer (terminator included). FALSE when the control's
+// thread did not answer in time or is hung.
+BOOL ReadForeignText(HWND hCtrl, char* buffer, int cchMax);
+// WM_SETTEXT of the whole text; FALSE when the control's thread did not answer in time or is hung.
+BOOL WriteForeignText(HWND hCtrl, const std::string& text);
