@@ -6,7 +6,9 @@ HWND CDialog::GetOwnerWindow() const
     if (m_pParentWnd != nullptr)
         return m_pParentWnd->m_hWnd;
     CWnd* pMain = AfxGetMainWnd();
-    return pMain != nullptr ? pMain->m_hWnd : nullptr;
+    // The main window's last active pop-up: a dialog opened from another modal one must disable
+    // that one, not only the main window below it.
+    return pMain != nullptr ? ::GetLastActivePopup(pMain->m_hWnd) : nullptr;
 }
 
 INT_PTR CDialog::DoModal()

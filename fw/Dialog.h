@@ -19,7 +19,7 @@ public:
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    // Owner when none was given: the application's main window.
+    // Owner when none was given: the main window's last active pop-up (the main window when it has none).
     HWND GetOwnerWindow() const;
 
     UINT m_nIDTemplate;
