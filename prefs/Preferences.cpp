@@ -1,3 +1,43 @@
-// Placeholder until the Preferences sheet lands.
+// The Preferences command: builds the sheet with both pages, runs it, writes the settings after OK.
 #include "watcher/TrovelView.h"
-void CTrovelView::OnPreferences() {}
+#include "app/TrovelApp.h"
+#include "fw/PropertySheet.h"
+#include "prefs/Page1.h"
+#include "prefs/Page2.h"
+
+void CTrovelView::OnPreferences()
+{
+    if (m_pPreferencesSheet != nullptr) {
+        // A double-click on the icon while the sheet is up (the tray lets it through): show the open
+        // sheet, or the box open over it, instead of stacking a second sheet.
+        HWND hSheet = m_pPreferencesSheet->m_hWnd;
+        if (hSheet != nullptr)
+            ::SetForegroundWindow(::GetLastActivePopup(hSheet));
+        return;
+    }
+
+    CPropertySheet sheet;
+    sheet.m_psh.dwFlags |= PSH_NOAPPLYNOW;
+    sheet.SetTitle("Preferences");
+
+    CPage1 page1;
+    page1.m_bShowNetwork = AppRegistry().ReadInt("Tree", "Net", 1);
+    page1.m_bShowRemovable = AppRegistry().ReadInt("Tree", "Remov", 1);
+    sheet.AddPage(&page1);
+
+    CPage2 page2;
+    sheet.AddPage(&page2);
+
+    // Restores the state it found, so Preferences opened over the About box leaves it protected.
+    CDialogShowingScope showing(this);
+    m_pPreferencesSheet = &sheet;
+    INT_PTR result = sheet.DoModal();
+    m_pPreferencesSheet = nullptr;
+
+    if (result == IDOK) {
+        AppRegistry().WriteInt("Tree", "Net", page1.m_bShowNetwork);
+        AppRegistry().WriteInt("Tree", "Remov", page1.m_bShowRemovable);
+        if (page2.m_bRestoreTips)
+            AppRegistry().WriteInt("Newbie", "Help", 0);
+    }
+}

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Shows Trovel's main job by itself on a virtual display: a favourite seeded through the first-run
+# Shows Trovel's main job by itself on a virtual display: a favourite planted through the first-run
 # settings file, notepad's Save As dialog, the favourite picked through Trovel's command, the
 # file-name field before and after, and a screenshot of the dialog.
 # Usage: demo.sh [SCREENSHOT.png]   (default: build/demo/paste-dialog.png)

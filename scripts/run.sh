@@ -3,7 +3,8 @@
 # your X display when $DISPLAY answers, otherwise on an Xvfb display of its own. Stays in the
 # foreground until Trovel ends or Ctrl-C (which asks Trovel to close, as another program would).
 # Usage: run.sh [--demo]
-#   --demo  once Trovel is up, also run trovel_demo below (the hook for showing the main job).
+#   --demo  once Trovel is up, also show the main job (see trovel_demo below). On a virtual display,
+#           where nobody watches Trovel itself, the demo always runs.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -15,7 +16,7 @@ for arg in "$@"; do
     esac
 done
 
-bash "$root/scripts/setup.sh" || exit 1
+bash "$root/scripts/setup.sh" demo || exit 1
 bash "$root/scripts/build.sh" win64 --target Trovel --target trovel_helpers || exit 1
 
 . "$root/scripts/wine-env.sh"
@@ -57,12 +58,17 @@ stop() {
 }
 trap stop INT TERM
 
-# Hook for --demo: show the main job on the running Trovel. It runs with this environment
-# (WINEPREFIX, DISPLAY, TROVEL_WINE; helpers in build/win64/tests) and $1 = the source tree.
+# The main job, shown by the demo scripts, each in a fresh prefix of its own on a virtual display:
+# a favourite pasted into a real Save As dialog, then the Preferences pages and the About box.
+# Their screenshots land in build/demo.
 trovel_demo() {
-    echo "run: --demo has nothing to show yet"
+    echo "run: showing the main job (screenshots in $1/build/demo)"
+    bash "$1/scripts/demo.sh" && bash "$1/scripts/demo_prefs.sh" && bash "$1/scripts/demo_about.sh"
 }
 
+if [ -n "$(cat "$TROVEL_WINE_RUN"/slot0/xvfb.pid 2>/dev/null)" ]; then
+    demo=yes
+fi
 if [ $demo = yes ]; then
     trovel_demo "$root" || echo "run: the demo failed (exit $?)"
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Trovel need; quick and silent when
 # they are all there already. Needs root (or sudo).
+# Usage: setup.sh [demo]   (demo: also what the demos need to take screenshots)
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     wine64                                                    # runs the 64-bit flavour
     xvfb x11-utils                                            # a virtual display, and xdpyinfo to probe one
 )
+[ "${1:-}" = demo ] && packages+=(imagemagick)               # import, for the demos' screenshots
 
 missing=()
 for package in "${packages[@]}"; do

@@ -213,7 +213,7 @@ TEST(EndToEnd, FirstStartStaysHiddenInTheTrayAndEndsOnlyOnAppClose)
     EXPECT_FALSE(trovel.SawVisibleWindow());
 }
 
-TEST(EndToEnd, SettingsFileSeedsTheStartThatCreatesTheRootOnly)
+TEST(EndToEnd, SettingsFileFillsOnlyTheStartThatCreatesTheRoot)
 {
     ForgetInstallation();
     WriteSettingsFile("[PathList]\r\nP0=C:\\Work\\\r\nSN0=Work\r\nID0=5000\r\nP1=C:\\\r\nSN1=Drive C\r\nID1=5002\r\n"
@@ -272,8 +272,9 @@ TEST(EndToEnd, NewUserHelpOpensAtTheFirstStartOnly)
         }
         ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
         ASSERT_TRUE(trovel.WaitForExit());
-        if (start == 2)
+        if (start == 2) {
             EXPECT_TRUE(trovel.HelpViewers().empty());
+        }
     }
     ::DeleteFileA(exe.c_str());
     ::DeleteFileA(help.c_str());

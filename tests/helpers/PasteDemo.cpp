@@ -1,4 +1,4 @@
-// Shows the main job on its own: a favourite seeded through the first-run settings file, notepad's Save As
+// Shows the main job on its own: a favourite planted through the first-run settings file, notepad's Save As
 // dialog, the favourite picked through Trovel's command, and the file-name field before and after.
 //
 //   trovel_paste_demo TROVEL_EXE [SHOT_FLAG_FILE]
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         return Fail("cannot write the settings file");
     std::fprintf(pIni, "[Newbie]\nHelp=1\n[PathList]\nP0=%s\nSN0=%s\nID0=%d\n", kFolder, kFavouriteName, kFavouriteId);
     std::fclose(pIni);
-    std::printf("Seeded favourite \"%s\" = %s through %s\n", kFavouriteName, kFolder, iniPath.c_str());
+    std::printf("Planted favourite \"%s\" = %s through %s\n", kFavouriteName, kFolder, iniPath.c_str());
 
     // Without a window manager on the display, Wine draws the title bars itself only for unmanaged windows.
     HKEY hX11 = nullptr;

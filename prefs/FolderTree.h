@@ -1,0 +1,61 @@
+// Rules of the folder tree that need no window: the case rule, node paths, folder listing, drive filter.
+#pragma once
+
+#include "fw/Afx.h"
+
+#include <string>
+#include <vector>
+
+// Record attached to each drive and folder node of the tree; freed by the page's ReleaseTree.
+struct TreeItemData {
+    int bDrive = 0;       // 1 for a drive node
+    int bPlaceholder = 0; // 1 while the node's first child is its "Phony" placeholder
+    int nDriveType = 0;   // GetDriveTypeA code of a drive node, 0 for a folder
+};
+
+// Image indexes in the watcher view's image list.
+enum TreeImage {
+    kImageRemovable = 0,
+    kImageFixed = 1,
+    kImageNetwork = 2,
+    kImageCdRom = 3,
+    kImageDesktop = 4,
+    kImageFolderClosed = 5,
+    kImageFolderOpen = 6,
+};
+
+// A name with no lower-case letter keeps its first character and lowers the rest (WINDOWS -> Windows);
+// any other name is left as it is.
+std::string NormalizeCase(const std::string& text);
+
+// Node texts from the drive down, each through NormalizeCase, joined by single backslashes.
+std::string JoinItemPath(const std::vector<std::string>& texts);
+
+// Names (after NormalizeCase) of the folders in a folder, in the order the search returns them.
+// Names beginning with a period are left out; hidden and system folders are kept.
+// An unreadable or missing folder gives no names.
+void ListSubfolders(const std::string& folderPath, std::vector<std::string>& names);
+// The same folders with their names as the file system spells them. Probing a child by that spelling
+// spares a file system that matches names case-insensitively a search of the whole folder per child.
+void ListSubfolderNamesOnDisk(const std::string& folderPath, std::vector<std::string>& diskNames);
+// Whether a folder holds at least one folder ListSubfolders would list; stops at the first.
+BOOL HasSubfolders(const std::string& folderPath);
+
+// The order of the tree control's own sorted insertion (TVI_SORT).
+bool TreeOrderLess(const std::string& a, const std::string& b);
+// Orders names as the tree control's sorted insertion does; equal names keep their order.
+void SortFolderNames(std::vector<std::string>& names);
+
+// Whether a drive of this type is shown under the two check boxes.
+BOOL ShouldShowDrive(UINT nDriveType, BOOL bShowRemovable, BOOL bShowNetwork);
+int DriveImage(UINT nDriveType);
+// "C:" for drive index 2, and "C:\." for asking about it.
+std::string DriveText(int nDrive);
+std::string DriveQueryPath(const std::string& driveText);
+// Whether a drive can be read now (a removable or CD-ROM drive holds media).
+BOOL DriveHasMedia(const std::string& driveText);
+std::string DriveNotFoundMessage(const std::string& driveText);
+
+// The display name a new row gets from the tree path of its folder (no trailing backslash):
+// the drive letter for a drive, otherwise the last name of the path, "X" when there is none.
+std::string EntryNameForPath(const std::string& itemPath);

@@ -1,0 +1,495 @@
+// The "Paths and Names" page: folder tree, the rows being edited, and the commit on OK.
+#include "prefs/Page1.h"
+#include "app/TrovelApp.h"
+#include "fw/DataExchange.h"
+#include "fw/WinApp.h"
+#include "watcher/TrovelView.h"
+
+#include <algorithm>
+
+namespace {
+const char kDesktopText[] = "Desktop";
+const char kPlaceholderText[] = "Phony";
+
+void ShowMessage(HWND hOwner, const std::string& text)
+{
+    ::MessageBoxA(hOwner, text.c_str(), AfxGetApp()->m_strAppName.c_str(), MB_OK);
+}
+}
+
+CPage1::CPage1()
+    : CPropertyPage(IDD_PAGE1)
+{
+}
+
+CPage1::~CPage1() = default;
+
+void CPage1::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_EDIT_NAME, m_editName);
+    DDX_Control(pDX, IDC_BTN_FOCUS, m_btnFocus);
+    DDX_Control(pDX, IDC_BTN_REMOVE, m_btnRemove);
+    DDX_Control(pDX, IDC_BTN_ADD, m_btnAdd);
+    DDX_Control(pDX, IDC_LIST_NAMES, m_listNames);
+    DDX_Control(pDX, IDC_LIST_PATHS, m_listPaths);
+    DDX_Control(pDX, IDC_TREE_FOLDERS, m_treeFolders);
+    DDX_Text(pDX, IDC_EDIT_PATH, m_strPath);
+    DDX_Text(pDX, IDC_EDIT_NAME, m_strName);
+    DDX_Check(pDX, IDC_CHECK_NETWORK, m_bShowNetwork);
+    DDX_Check(pDX, IDC_CHECK_REMOVABLE, m_bShowRemovable);
+}
+
+BOOL CPage1::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+
+    // Shared icons from the resources; the system frees them, so nothing to release here.
+    m_btnAdd.SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ARROW_RIGHT)));
+    m_btnRemove.SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ARROW_LEFT)));
+
+    m_btnAdd.EnableWindow(FALSE);
+    m_btnRemove.EnableWindow(FALSE);
+    m_editName.EnableWindow(FALSE);
+
+    SetTimer(IDT_SETUP, kSetupDelay);
+    return TRUE;
+}
+
+void CPage1::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == IDT_SETUP) {
+        KillTimer(IDT_SETUP);
+        CTrovelView* pView = GetTrovelView();
+        if (pView != nullptr && pView->m_pImageList != nullptr)
+            m_treeFolders.SetImageList(pView->m_pImageList->GetSafeHandle(), TVSIL_NORMAL);
+        FillDriveTree();
+        UpdateAddButton(TRUE);
+        UpdateEditControls();
+        if (pView != nullptr) {
+            int count = 0;
+            for (const auto& entry : pView->m_pathList) {
+                if (count++ >= MAX_LIST_SIZE)
+                    break;
+                m_listPaths.AddString(entry->strPath);
+                m_listNames.AddString(entry->strName);
+            }
+        }
+        m_bRowsLoaded = true;
+    }
+    Default();
+}
+
+// ---- Rows and enabling rules ----
+
+BOOL CPage1::CanAddMore(BOOL bWarn)
+{
+    if (m_listPaths.GetCount() < MAX_LIST_SIZE)
+        return TRUE;
+    if (bWarn)
+        ShowMessage(m_hWnd, "Maximum List Size Reached");
+    return FALSE;
+}
+
+void CPage1::UpdateAddButton(BOOL bDesktopSelected)
+{
+    if (bDesktopSelected)
+        m_btnAdd.EnableWindow(FALSE);
+    else
+        m_btnAdd.EnableWindow(CanAddMore(FALSE));
+}
+
+void CPage1::UpdateEditControls()
+{
+    if (m_listPaths.GetCount() > 0 && m_listPaths.GetCurSel() != LB_ERR) {
+        m_btnRemove.EnableWindow(TRUE);
+        m_editName.EnableWindow(TRUE);
+    }
+}
+
+void CPage1::OnSelchangedTree(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const NMTREEVIEWA* pNMTreeView = reinterpret_cast<const NMTREEVIEWA*>(pNMHDR);
+    UpdateAddButton(!IsFolderNode(pNMTreeView->itemNew.hItem));
+    *pResult = 0;
+}
+
+void CPage1::OnClickTree(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    UpdateAddButton(!IsFolderNode(m_treeFolders.GetSelectedItem()));
+    *pResult = 0;
+}
+
+void CPage1::OnAdd()
+{
+    HTREEITEM hSelected = m_treeFolders.GetSelectedItem();
+    // The Desktop is no folder: its empty path would become "\", the root of whatever drive is current.
+    if (!IsFolderNode(hSelected))
+        return;
+
+    std::string itemPath = GetItemPath(hSelected);
+    std::string path = itemPath + "\\";
+    std::string name = EntryNameForPath(itemPath);
+
+    int row = m_listPaths.AddString(path);
+    if (row != LB_ERR && row != LB_ERRSPACE) {
+        m_listPaths.SetCurSel(row);
+        m_strPath = path;
+        m_strName = name;
+        m_listNames.AddString(name);
+        m_btnRemove.EnableWindow(TRUE);
+        m_editName.EnableWindow(TRUE);
+        m_btnAdd.EnableWindow(CanAddMore(TRUE));
+    }
+    UpdateData(FALSE);
+    m_listPaths.SetFocus();
+}
+
+void CPage1::OnRemove()
+{
+    int row = m_listPaths.GetCurSel();
+    if (row == LB_ERR)
+        return;
+    m_listPaths.DeleteString(row);
+    m_listNames.DeleteString(row);
+    if (row > 0)
+        --row;
+    m_listPaths.SetCurSel(row);
+
+    if (m_listPaths.GetCount() == 0) {
+        m_btnRemove.EnableWindow(FALSE);
+        m_btnFocus.SetFocus();
+        m_strPath.clear();
+        m_strName.clear();
+        m_editName.EnableWindow(FALSE);
+    } else {
+        m_strPath = m_listPaths.GetText(row);
+        m_strName = m_listNames.GetText(row);
+    }
+    // The add button follows the tree's selection: a removal alone does not make the Desktop addable.
+    UpdateAddButton(!IsFolderNode(m_treeFolders.GetSelectedItem()));
+    UpdateData(FALSE);
+}
+
+void CPage1::OnSelchangeList()
+{
+    int row = m_listPaths.GetCurSel();
+    if (row != LB_ERR) {
+        UpdateEditControls();
+        m_strPath = m_listPaths.GetText(row);
+        m_strName = m_listNames.GetText(row);
+    }
+    UpdateData(FALSE);
+}
+
+void CPage1::OnChangeName()
+{
+    UpdateData(TRUE);
+    int row = m_listPaths.GetCurSel();
+    if (row == LB_ERR)
+        return;
+    m_listNames.DeleteString(row);
+    m_listNames.InsertString(row, m_strName);
+}
+
+void CPage1::OnSetfocusName()
+{
+    UpdateEditControls();
+}
+
+void CPage1::RebuildTree()
+{
+    ReleaseTree();
+    m_treeFolders.DeleteAllItems();
+    m_hDesktopItem = nullptr;
+    FillDriveTree();
+}
+
+void CPage1::OnRefresh()
+{
+    RebuildTree();
+}
+
+void CPage1::OnShowDrives()
+{
+    UpdateData(TRUE);
+    RebuildTree();
+}
+
+void CPage1::OnOK()
+{
+    ReleaseTree();
+
+    CTrovelView* pView = GetTrovelView();
+    int nPaths = m_listPaths.GetCount();
+    int nNames = m_listNames.GetCount();
+    // Rows not loaded yet (OK within the set-up delay) are no edit of the user's: keep the list.
+    if (pView != nullptr && m_bRowsLoaded && nPaths == nNames) {
+        char savedDir[MAX_PATH + 1] = {};
+        DWORD savedLen = ::GetCurrentDirectoryA(sizeof(savedDir), savedDir);
+
+        pView->FreePathList();
+        int n = nPaths < MAX_LIST_SIZE ? nPaths : MAX_LIST_SIZE;
+        for (int i = 0; i < n; ++i) {
+            std::string path = m_listPaths.GetText(i);
+            std::string name = m_listNames.GetText(i);
+            if (path.empty() || path.back() != '\\')
+                path += '\\';
+            // An empty name would end the list when it is read back; the folder's own name stands in.
+            if (name.empty())
+                name = EntryNameForPath(path.substr(0, path.size() - 1));
+            // A folder that cannot be entered any more is dropped; the ids of the others keep their row.
+            if (::SetCurrentDirectoryA(path.c_str())) {
+                auto entry = std::make_unique<PathEntry>();
+                entry->strPath = path;
+                entry->strName = name;
+                entry->nID = ID_PATH_FIRST + i;
+                pView->m_pathList.push_back(std::move(entry));
+            }
+        }
+
+        if (savedLen > 0 && savedLen < sizeof(savedDir))
+            ::SetCurrentDirectoryA(savedDir);
+        pView->SavePathLists();
+    }
+    CPropertyPage::OnOK();
+}
+
+void CPage1::OnCancel()
+{
+    ReleaseTree();
+    CPropertyPage::OnCancel();
+}
+
+// ---- Folder tree ----
+
+void CPage1::FillDriveTree()
+{
+    CWaitCursor wait;
+    m_hDesktopItem = m_treeFolders.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, kDesktopText,
+                                              kImageDesktop, kImageDesktop, 0, TVI_ROOT, TVI_LAST);
+    DWORD mask = ::GetLogicalDrives();
+    for (int nDrive = 0; nDrive < 26; ++nDrive) {
+        if ((mask & (1u << nDrive)) == 0)
+            continue;
+        UINT type = ::GetDriveTypeA(DriveQueryPath(DriveText(nDrive)).c_str());
+        if (ShouldShowDrive(type, m_bShowRemovable, m_bShowNetwork))
+            InsertDriveNode(nDrive, type);
+    }
+    m_treeFolders.Expand(m_hDesktopItem, TVE_EXPAND);
+    m_treeFolders.SelectItem(m_hDesktopItem);
+}
+
+HTREEITEM CPage1::InsertDriveNode(int nDrive, UINT nDriveType)
+{
+    TreeItemData* pData = new TreeItemData;
+    pData->bDrive = 1;
+    pData->bPlaceholder = 0;
+    pData->nDriveType = (int)nDriveType;
+    int image = DriveImage(nDriveType);
+    // Drives come in letter order, so each goes after the ones before it.
+    HTREEITEM hItem = m_treeFolders.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM,
+                                               DriveText(nDrive).c_str(), image, image, (LPARAM)pData,
+                                               m_hDesktopItem, TVI_LAST);
+    if (hItem == nullptr) {
+        delete pData;
+        return nullptr;
+    }
+    // Every drive gets an expand button, whatever it holds; it is read only when expanded.
+    AddPlaceholder(hItem);
+    return hItem;
+}
+
+void CPage1::AddPlaceholder(HTREEITEM hItem)
+{
+    TreeItemData* pData = reinterpret_cast<TreeItemData*>(m_treeFolders.GetItemData(hItem));
+    if (pData != nullptr)
+        pData->bPlaceholder = 1;
+    m_treeFolders.InsertItem(TVIF_TEXT | TVIF_PARAM, kPlaceholderText, 0, 0, 0, hItem, TVI_LAST);
+}
+
+void CPage1::OnItemexpandingTree(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMTREEVIEWA* pNMTreeView = reinterpret_cast<NMTREEVIEWA*>(pNMHDR);
+    HTREEITEM hItem = pNMTreeView->itemNew.hItem;
+    *pResult = 0;
+    if ((pNMTreeView->action & TVE_EXPAND) == 0 ||
+        (m_treeFolders.GetItemState(hItem, TVIS_EXPANDEDONCE) & TVIS_EXPANDEDONCE) != 0 || hItem == m_hDesktopItem)
+        return;
+
+    std::string text = m_treeFolders.GetItemText(hItem, kNodeTextMax);
+    TreeItemData* pData = reinterpret_cast<TreeItemData*>(m_treeFolders.GetItemData(hItem));
+    if (pData == nullptr)
+        return; // a placeholder or a released node: nothing to read
+
+    if (pData->bDrive && (pData->nDriveType == DRIVE_REMOVABLE || pData->nDriveType == DRIVE_CDROM) &&
+        !DriveHasMedia(text)) {
+        // The placeholder stays, so the user can try again once media is in.
+        ShowMessage(m_hWnd, DriveNotFoundMessage(text));
+        *pResult = 1;
+        return;
+    }
+
+    if (pData->bPlaceholder) {
+        pData->bPlaceholder = 0;
+        m_treeFolders.DeleteItem(m_treeFolders.GetChildItem(hItem));
+    }
+    CWaitCursor wait;
+    FillSubfolders(hItem);
+    m_treeFolders.SetItemState(hItem, TVIS_EXPANDEDONCE, TVIS_EXPANDEDONCE);
+}
+
+void CPage1::FillSubfolders(HTREEITEM hItem)
+{
+    std::string path = GetItemPath(hItem);
+    std::vector<std::string> diskNames;
+    ListSubfolderNamesOnDisk(path, diskNames);
+    struct Child {
+        std::string shown;  // the node's text
+        std::string onDisk; // the spelling the probe uses
+    };
+    std::vector<Child> children;
+    children.reserve(diskNames.size());
+    for (std::string& name : diskNames)
+        children.push_back({NormalizeCase(name), std::move(name)});
+    // Sorted here and appended: the control's own sorted insertion grows with the square of the count.
+    std::stable_sort(children.begin(), children.end(),
+                     [](const Child& a, const Child& b) { return TreeOrderLess(a.shown, b.shown); });
+    for (const Child& child : children) {
+        TreeItemData* pData = new TreeItemData;
+        HTREEITEM hChild = m_treeFolders.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM,
+                                                    child.shown.c_str(), kImageFolderClosed, kImageFolderOpen,
+                                                    (LPARAM)pData, hItem, TVI_LAST);
+        if (hChild == nullptr) {
+            delete pData;
+            continue;
+        }
+        if (HasSubfolders(path + "\\" + child.onDisk))
+            AddPlaceholder(hChild);
+    }
+}
+
+std::string CPage1::GetItemPath(HTREEITEM hItem)
+{
+    std::vector<std::string> texts;
+    // Up to, not including, the top-level node (the Desktop).
+    for (HTREEITEM h = hItem; h != nullptr && m_treeFolders.GetParentItem(h) != nullptr;
+         h = m_treeFolders.GetParentItem(h))
+        texts.push_back(m_treeFolders.GetItemText(h, kNodeTextMax));
+    std::reverse(texts.begin(), texts.end());
+    return JoinItemPath(texts);
+}
+
+void CPage1::FreeItemData(HTREEITEM hItem)
+{
+    for (HTREEITEM h = hItem; h != nullptr; h = m_treeFolders.GetNextSiblingItem(h)) {
+        TreeItemData* pData = reinterpret_cast<TreeItemData*>(m_treeFolders.GetItemData(h));
+        if (pData != nullptr) {
+            delete pData;
+            m_treeFolders.SetItemData(h, 0);
+            m_treeFolders.SetItemState(h, 0, TVIS_EXPANDEDONCE);
+        }
+        HTREEITEM hChild = m_treeFolders.GetChildItem(h);
+        if (hChild != nullptr)
+            FreeItemData(hChild);
+    }
+}
+
+void CPage1::ReleaseTree()
+{
+    if (m_hDesktopItem == nullptr || m_treeFolders.m_hWnd == nullptr)
+        return;
+    CWaitCursor wait;
+    FreeItemData(m_hDesktopItem);
+}
+
+// ---- Message routing ----
+
+BOOL CPage1::OnCmdMsg(UINT nID, int nCode)
+{
+    switch (nID) {
+    case IDC_BTN_ADD:
+        if (nCode == BN_CLICKED) {
+            OnAdd();
+            return TRUE;
+        }
+        break;
+    case IDC_BTN_REMOVE:
+        if (nCode == BN_CLICKED) {
+            OnRemove();
+            return TRUE;
+        }
+        break;
+    case IDC_LIST_PATHS:
+        if (nCode == LBN_SELCHANGE) {
+            OnSelchangeList();
+            return TRUE;
+        }
+        break;
+    case IDC_EDIT_NAME:
+        if (nCode == EN_CHANGE) {
+            OnChangeName();
+            return TRUE;
+        }
+        if (nCode == EN_SETFOCUS) {
+            OnSetfocusName();
+            return TRUE;
+        }
+        break;
+    case IDC_BTN_REFRESH:
+        if (nCode == BN_CLICKED) {
+            OnRefresh();
+            return TRUE;
+        }
+        break;
+    case IDC_CHECK_REMOVABLE:
+    case IDC_CHECK_NETWORK:
+        if (nCode == BN_CLICKED) {
+            OnShowDrives();
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return CPropertyPage::OnCmdMsg(nID, nCode);
+}
+
+BOOL CPage1::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    NMHDR* pHdr = reinterpret_cast<NMHDR*>(lParam);
+    if (pHdr->idFrom == IDC_TREE_FOLDERS) {
+        switch (pHdr->code) {
+        case TVN_ITEMEXPANDINGA:
+        case TVN_ITEMEXPANDINGW:
+            OnItemexpandingTree(pHdr, pResult);
+            return TRUE;
+        case TVN_SELCHANGEDA:
+        case TVN_SELCHANGEDW:
+            OnSelchangedTree(pHdr, pResult);
+            return TRUE;
+        case NM_CLICK:
+            OnClickTree(pHdr, pResult);
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return CPropertyPage::OnNotify(wParam, lParam, pResult);
+}
+
+LRESULT CPage1::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_DESTROY:
+        // Neither OK nor Cancel reached the page (the sheet was torn down): the records go with the tree.
+        ReleaseTree();
+        m_hDesktopItem = nullptr;
+        return CPropertyPage::WindowProc(msg, wParam, lParam);
+    default:
+        return CPropertyPage::WindowProc(msg, wParam, lParam);
+    }
+}

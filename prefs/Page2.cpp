@@ -1,0 +1,31 @@
+// The "Other Settings" page.
+#include "prefs/Page2.h"
+#include "app/TrovelApp.h"
+#include "fw/DataExchange.h"
+
+CPage2::CPage2()
+    : CPropertyPage(IDD_PAGE2)
+{
+    m_bRestoreTips = FALSE;
+}
+
+void CPage2::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Check(pDX, IDC_CHECK_RESTORE_TIPS, m_bRestoreTips);
+}
+
+void CPage2::OnAboutButton()
+{
+    // Modal over the sheet; the About box keeps the dialog-showing state it finds.
+    GetTrovelApp()->OnAppAbout();
+}
+
+BOOL CPage2::OnCmdMsg(UINT nID, int nCode)
+{
+    if (nID == IDC_BTN_ABOUT && nCode == BN_CLICKED) {
+        OnAboutButton();
+        return TRUE;
+    }
+    return CPropertyPage::OnCmdMsg(nID, nCode);
+}

@@ -1,0 +1,158 @@
+// The "Paths and Names" page through its real controls: rows, names, enabling rules, OK and Cancel.
+#include "tests/prefs/SheetDriver.h"
+#include "tests/support/RegistryDump.h"
+
+bool operator==(const PathEntry& a, const PathEntry& b)
+{
+    return a.strPath == b.strPath && a.strName == b.strName && a.nID == b.nID;
+}
+std::ostream& operator<<(std::ostream& os, const PathEntry& e)
+{
+    return os << "{" << e.strPath << ", " << e.strName << ", " << e.nID << "}";
+}
+
+namespace {
+
+std::vector<PathEntry> Entries(const CPathList& list)
+{
+    std::vector<PathEntry> entries;
+    for (const auto& e : list)
+        entries.push_back(*e);
+    return entries;
+}
+
+int Selected(CPage1& page) { return page.m_listPaths.GetCurSel(); }
+
+TEST_F(PreferencesTest, AddingRowsFromTheTreeUpToFive)
+{
+    std::vector<PathEntry> seven;
+    for (int i = 0; i < 7; ++i)
+        seven.push_back({"C:\\F" + std::to_string(i) + "\\", "N" + std::to_string(i), 5000 + i});
+    StorePathList(seven);
+    const std::string reports = Make("Work\\Reports");
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), (Texts{"N0", "N1", "N2", "N3", "N4"})); // the first five
+        EXPECT_EQ(Selected(page), LB_ERR);
+        for (int nID : {IDC_BTN_ADD, IDC_BTN_REMOVE, IDC_EDIT_NAME, IDC_EDIT_PATH})
+            EXPECT_FALSE(Enabled(page, nID)) << nID;
+        EXPECT_NE(::SendMessageA(Item(page, IDC_BTN_ADD), BM_GETIMAGE, IMAGE_ICON, 0), 0); // the arrows
+        ClickListRow(page.m_listPaths.m_hWnd, 0);
+        for (int i = 0; i < 5; ++i)
+            Click(Item(page, IDC_BTN_REMOVE));
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), Texts{});
+
+        AddFolder(page, "C:");
+        EXPECT_EQ(ListRows(page.m_listPaths.m_hWnd), Texts{"C:\\"});
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), Texts{"C"});
+        EXPECT_EQ(AfxGetWindowText(Item(page, IDC_EDIT_PATH)), "C:\\");
+        EXPECT_EQ(AfxGetWindowText(Item(page, IDC_EDIT_NAME)), "C");
+        EXPECT_TRUE(Enabled(page, IDC_BTN_REMOVE) && Enabled(page, IDC_EDIT_NAME) && Enabled(page, IDC_BTN_ADD));
+        EXPECT_EQ(::GetFocus(), page.m_listPaths.m_hWnd);
+
+        for (int i = 0; i < 3; ++i) // the same folder again and again: no test for duplicates
+            AddFolder(page, reports);
+        EXPECT_EQ(ListRows(page.m_listPaths.m_hWnd), (Texts{"C:\\", reports + "\\", reports + "\\", reports + "\\"}));
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), (Texts{"C", "Reports", "Reports", "Reports"}));
+        EXPECT_EQ(Selected(page), 3);
+        EXPECT_TRUE(s_boxes.empty());
+        Click(Item(page, IDC_BTN_ADD)); // the fifth
+        EXPECT_EQ(s_boxes, Texts{"Trovel|Maximum List Size Reached"});
+        EXPECT_FALSE(Enabled(page, IDC_BTN_ADD));
+        ClickListRow(page.m_listPaths.m_hWnd, 1);
+        Click(Item(page, IDC_BTN_REMOVE));
+        EXPECT_TRUE(Enabled(page, IDC_BTN_ADD));
+        Press(hSheet, PSBTN_CANCEL);
+    }));
+}
+
+TEST_F(PreferencesTest, RemovingRenamingAndTheDesktopNode)
+{
+    StorePathList({{"C:\\A\\", "A", 5000}, {"C:\\B\\", "B", 5001}, {"C:\\C\\", "C", 5002}, {"C:\\D\\", "D", 5003}});
+    const std::string folder = Make("pick");
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        HWND hPaths = page.m_listPaths.m_hWnd, hTree = page.m_treeFolders.m_hWnd;
+        Click(Item(page, IDC_BTN_REMOVE)); // disabled while no row is selected
+        ClickListRow(hPaths, 1);
+        TypeInto(Item(page, IDC_EDIT_NAME), "Second");
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), (Texts{"A", "Second", "C", "D"})); // that row only
+        ClickListRow(hPaths, 0);
+        EXPECT_EQ(AfxGetWindowText(Item(page, IDC_EDIT_NAME)), "A");
+
+        Click(Item(page, IDC_BTN_REMOVE)); // row 0: the new row 0 is selected
+        EXPECT_EQ(ListRows(hPaths), (Texts{"C:\\B\\", "C:\\C\\", "C:\\D\\"}));
+        EXPECT_EQ(Selected(page), 0);
+        EXPECT_EQ(AfxGetWindowText(Item(page, IDC_EDIT_NAME)), "Second");
+        ClickListRow(hPaths, 2);
+        Click(Item(page, IDC_BTN_REMOVE)); // row 2 of 3: row 1 is selected
+        EXPECT_EQ(Selected(page), 1);
+        EXPECT_EQ(AfxGetWindowText(Item(page, IDC_EDIT_PATH)), "C:\\C\\");
+
+        // The Desktop, selected or clicked, disables add; a removal does not make it addable.
+        HTREEITEM hDesktop = TreeView_GetRoot(hTree), hFolder = ExpandTo(hTree, folder);
+        EXPECT_TRUE(Enabled(page, IDC_BTN_ADD));
+        ClickTreeItem(hTree, hDesktop);
+        EXPECT_FALSE(Enabled(page, IDC_BTN_ADD));
+        ClickTreeItem(hTree, hFolder);
+        EXPECT_TRUE(Enabled(page, IDC_BTN_ADD));
+        TreeView_SelectItem(hTree, hDesktop);
+        EXPECT_FALSE(Enabled(page, IDC_BTN_ADD));
+        Click(Item(page, IDC_BTN_REMOVE));
+        EXPECT_FALSE(Enabled(page, IDC_BTN_ADD));
+        // Not even a click that reaches the page another way makes the Desktop a lone "\" row.
+        ::SendMessageA(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_BTN_ADD, BN_CLICKED), (LPARAM)Item(page, IDC_BTN_ADD));
+        EXPECT_EQ(ListRows(hPaths), Texts{"C:\\B\\"});
+
+        Click(Item(page, IDC_BTN_REMOVE)); // the last row
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), Texts{});
+        EXPECT_EQ(AfxGetWindowText(Item(page, IDC_EDIT_PATH)) + AfxGetWindowText(Item(page, IDC_EDIT_NAME)), "");
+        EXPECT_FALSE(Enabled(page, IDC_BTN_REMOVE) || Enabled(page, IDC_EDIT_NAME));
+        EXPECT_EQ(::GetFocus(), Item(page, IDC_BTN_FOCUS));
+        Press(hSheet, PSBTN_CANCEL);
+    }));
+}
+
+TEST_F(PreferencesTest, OkKeepsExistingFoldersWithRowIdsAndCancelKeepsEverything)
+{
+    std::vector<std::string> folders;
+    for (const char* name : {"one", "two", "three", "four", "five"})
+        folders.push_back(Make(name));
+    StorePathList({{folders[0] + "\\", "Old", 5000}});
+    const std::string listKey = m_scratch.Path() + "\\PathList";
+    const Texts storedBefore = DumpKeyTree(HKEY_CURRENT_USER, listKey);
+
+    // OK before the page has loaded its rows is no edit of the user's; Cancel undoes every edit.
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) { Press(hSheet, PSBTN_OK); }, false));
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        AddFolder(page, folders[1]);
+        ClickListRow(page.m_listPaths.m_hWnd, 0);
+        TypeInto(Item(page, IDC_EDIT_NAME), "Changed");
+        Press(hSheet, PSBTN_CANCEL);
+    }));
+    EXPECT_EQ(Entries(m_pView->m_pathList), (std::vector<PathEntry>{{folders[0] + "\\", "Old", 5000}}));
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, listKey), storedBefore);
+
+    char dirBefore[MAX_PATH] = {}, dirAfter[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, dirBefore);
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        ClickListRow(page.m_listPaths.m_hWnd, 0);
+        Click(Item(page, IDC_BTN_REMOVE));
+        for (const std::string& folder : folders)
+            AddFolder(page, folder);
+        ClickListRow(page.m_listPaths.m_hWnd, 4);
+        TypeInto(Item(page, IDC_EDIT_NAME), ""); // an emptied name would end the list at the next start
+        RemoveTree(folders[2]);                  // row 2's folder goes before OK
+        Press(hSheet, PSBTN_OK);
+    }));
+    ::GetCurrentDirectoryA(MAX_PATH, dirAfter);
+    EXPECT_STREQ(dirAfter, dirBefore);
+    const std::vector<PathEntry> expected = {{folders[0] + "\\", "one", 5000}, {folders[1] + "\\", "two", 5001},
+                                             {folders[3] + "\\", "four", 5003}, {folders[4] + "\\", "five", 5004}};
+    EXPECT_EQ(Entries(m_pView->m_pathList), expected);
+    CDialogList dialogs;
+    CPathList reloaded; // read back as at the next start
+    LoadPathLists(m_scratch.Key(), dialogs, reloaded);
+    EXPECT_EQ(Entries(reloaded), expected);
+    EXPECT_EQ(Stored("PathList", "ID4"), "0"); // the terminator row
+}
+
+} // namespace
