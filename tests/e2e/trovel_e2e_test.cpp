@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -124,6 +125,18 @@ public:
     }
 
     bool Alive() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // A visible top-level window of this process with the given title, or null.
+    HWND Shown(const char* pszTitle) const
+    {
+        for (HWND hWnd : TopLevelWindows()) {
+            char title[64] = {};
+            ::GetWindowTextA(hWnd, title, sizeof(title));
+            if (::IsWindowVisible(hWnd) && std::string(title) == pszTitle)
+                return hWnd;
+        }
+        return nullptr;
+    }
 
     // The help viewer processes this run started.
     std::vector<DWORD> HelpViewers() const
@@ -298,6 +311,38 @@ TEST(EndToEnd, RestartedShellGetsTheIconBack)
     EXPECT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(hView, kTrayIconId); }));
     ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
     EXPECT_TRUE(trovel.WaitForExit());
+}
+
+TEST(EndToEnd, ShutdownWithPreferencesAndTheAboutBoxOpenClosesThemAndSaves)
+{
+    const UINT kPreferences = 32771, kAbout = 1013;
+    SeenInstallation();
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "P0", std::string("C:\\", 4)));
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "SN0", std::string("Drive", 6)));
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "ID0", std::string("5000", 5)));
+    TrovelProcess trovel;
+    ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+    ::PostMessageA(trovel.View(), WM_COMMAND, kPreferences, 0);
+    HWND hSheet = nullptr;
+    ASSERT_TRUE(trovel.WaitUntil([&] { return (hSheet = trovel.Shown("Preferences")) != nullptr; }));
+    // The "Other Settings" page, and its About button: the box opens over the sheet.
+    ::PostMessageA(hSheet, PSM_SETCURSEL, 1, 0);
+    HWND hPage = nullptr;
+    ASSERT_TRUE(trovel.WaitUntil([&] {
+        hPage = ::FindWindowExA(hSheet, nullptr, "#32770", "Other Settings");
+        return hPage != nullptr && ::IsWindowVisible(hPage);
+    }));
+    ::PostMessageA(hPage, WM_COMMAND, MAKEWPARAM(kAbout, BN_CLICKED), (LPARAM)::GetDlgItem(hPage, kAbout));
+    ASSERT_TRUE(trovel.WaitUntil([&] { return trovel.Shown("About Trovel") != nullptr; }));
+
+    // Sent from this process: both dialogs close, then the program ends as usual.
+    EXPECT_TRUE(Send(trovel.Frame(), kAppClose));
+    ASSERT_TRUE(trovel.WaitForExit());
+    EXPECT_EQ(trovel.ExitCode(), 0u);
+    EXPECT_EQ(Stored("PathList"), (std::vector<std::string>{":<ID0>=<5000>", ":<ID1>=<0>", ":<P0>=<C:\\>", ":<P1>=<>",
+                                                           ":<SN0>=<Drive>", ":<SN1>=<>"}));
+    EXPECT_EQ(Stored("PtrList"), (std::vector<std::string>{":<CN0>=<>", ":<ID0>=<0>", ":<WT0>=<>"}));
+    EXPECT_EQ(Stored("Tree"), std::vector<std::string>{}); // closed without OK: nothing of the sheet's written
 }
 
 TEST(EndToEnd, FileArgumentOpensItAsTheDocumentAndShowsTheFrame)
