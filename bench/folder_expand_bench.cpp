@@ -3,6 +3,7 @@
 // folders of 1,000 and 10,000 sub-folders (half with a sub-folder of their own) made here.
 // For reference it also times the tree control's own sorted insertion (TVI_SORT) of the same names.
 #include "app/TrovelApp.h"
+#include "bench/BenchClock.h"
 #include "fw/PropertySheet.h"
 #include "prefs/Page1.h"
 
@@ -16,24 +17,6 @@
 namespace {
 
 CTrovelApp g_app;
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 bool Listed(const WIN32_FIND_DATAA& data)
 {

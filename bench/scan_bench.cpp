@@ -1,6 +1,7 @@
 // Cost of the dialog scan (enumeration, trace lines, recognition) against a bare loop that only reads
 // each top-level window's title, class and owner title, over 50, 500 and 2000 windows made here.
 #include "app/TrovelApp.h"
+#include "bench/BenchClock.h"
 #include "fw/DocTemplate.h"
 #include "fw/FrameWnd.h"
 #include "res/resource.h"
@@ -19,18 +20,6 @@ CTrovelApp g_app;
 const char kBenchRoot[] = "Software\\Trovel Bench";
 const char kWindowClass[] = "TrovelBenchWindow";
 constexpr int kRounds = 31;
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
 
 // What any scan must do at least: the three texts of every top-level window.
 BOOL CALLBACK BareEnumProc(HWND hWnd, LPARAM lParam)
@@ -57,12 +46,6 @@ int CountTopLevel()
     int count = 0;
     ::EnumWindows(&CountEnumProc, (LPARAM)&count);
     return count;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 struct Result {

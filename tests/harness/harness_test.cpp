@@ -2,6 +2,7 @@
 // the tray and the linked-in resources. When these fail, the other failures are not the program's.
 #include "res/resource.h"
 #include "tests/harness/Harness.h"
+#include "tests/support/TrayProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -147,17 +148,6 @@ TEST(Harness, WindowsShowOnTheDisplayAndGetTheirMessages)
     }
     ::KillTimer(window.hWnd, 1);
     EXPECT_GE(window.count, 2);
-}
-
-// Asks the shell about an icon without changing it: TRUE only while the icon exists. Works from
-// any process, so end-to-end tests can watch Trovel's icon this way.
-bool TrayKnowsIcon(HWND hWnd, UINT uID)
-{
-    NOTIFYICONDATAA nid = {};
-    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    nid.hWnd = hWnd;
-    nid.uID = uID;
-    return ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
 }
 
 TEST(Harness, TrayTakesIconsWithoutAnXSystemTray)

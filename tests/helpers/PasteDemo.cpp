@@ -6,49 +6,23 @@
 // Needs a Wine prefix where Trovel has never run (the settings file is read only on the first start).
 // After the paste it prints "DIALOG x y width height" and, given a flag file, keeps the dialog up until
 // that file exists (or 60 seconds), so a screenshot can be taken; then it ends notepad and Trovel.
+#include "tests/helpers/DemoSupport.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <functional>
 #include <string>
 
+using namespace demo;
+
 namespace {
 
-const char kRoot[] = "Software\\Larkfield Software\\Trovel";
 const char kFolder[] = "C:\\users\\Public\\Documents\\";
 const char kFavouriteName[] = "Documents";
 const int kFavouriteId = 5000;
-const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadSaveAs = 0x103;
 const int kFileNameField = 1148;
-
-bool WaitUntil(const std::function<bool()>& done, DWORD limit = 20000)
-{
-    for (DWORD start = ::GetTickCount(); !done(); ::Sleep(50)) {
-        if (::GetTickCount() - start > limit)
-            return false;
-    }
-    return true;
-}
-
-HWND TopWindowOf(DWORD pid, const char* pszClass, const char* pszTitle)
-{
-    for (HWND hWnd = nullptr; (hWnd = ::FindWindowExA(nullptr, hWnd, pszClass, pszTitle)) != nullptr;) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hWnd, &owner);
-        if (owner == pid)
-            return hWnd;
-    }
-    return nullptr;
-}
-
-bool Start(const std::string& exe, PROCESS_INFORMATION& pi, const char* pszDir = nullptr)
-{
-    std::string commandLine = "\"" + exe + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, pszDir, &si, &pi) != FALSE;
-}
 
 std::string WindowsDir()
 {
@@ -65,13 +39,6 @@ std::string FieldText(HWND hField)
     return text;
 }
 
-int Fail(const char* pszWhat)
-{
-    std::printf("demo failed: %s\n", pszWhat);
-    std::fflush(stdout);
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -85,7 +52,7 @@ int main(int argc, char** argv)
 
     // The first-run settings file: read once, by the start that creates the settings key.
     HKEY hExisting = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRoot, 0, KEY_READ, &hExisting) == ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTrovelRoot, 0, KEY_READ, &hExisting) == ERROR_SUCCESS) {
         ::RegCloseKey(hExisting);
         return Fail("Trovel has run in this Wine prefix before; the settings file would be ignored");
     }
@@ -97,20 +64,13 @@ int main(int argc, char** argv)
     std::fclose(pIni);
     std::printf("Planted favourite \"%s\" = %s through %s\n", kFavouriteName, kFolder, iniPath.c_str());
 
-    // Without a window manager on the display, Wine draws the title bars itself only for unmanaged windows.
-    HKEY hX11 = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_WRITE, nullptr, &hX11,
-                          nullptr) == ERROR_SUCCESS) {
-        ::RegSetValueExA(hX11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-        ::RegCloseKey(hX11);
-    }
+    UseUnmanagedWindows();
 
     PROCESS_INFORMATION trovel = {}, notepad = {};
     if (!Start(trovelExe, trovel))
         return Fail("cannot start Trovel.exe");
     HWND hFrame = nullptr, hView = nullptr;
-    if (!WaitUntil([&] { return (hFrame = TopWindowOf(trovel.dwProcessId, nullptr, "Trovel")) != nullptr; }) ||
-        !WaitUntil([&] { return (hView = ::FindWindowExA(hFrame, nullptr, "#32770", nullptr)) != nullptr; }))
+    if (!WaitForTrovel(trovel, hFrame, hView))
         return Fail("Trovel's window did not appear");
     std::printf("Trovel is running in the tray\n");
 

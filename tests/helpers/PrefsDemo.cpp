@@ -6,6 +6,8 @@
 // Prints "PAGE1 x y width height" when the "Paths and Names" page is ready and waits for FLAG_FOLDER\page1
 // to exist (or 60 seconds), so a screenshot can be taken; the same for "PAGE2" and FLAG_FOLDER\page2 with
 // the "Other Settings" page. Then it presses OK, prints the favourites Trovel wrote and ends Trovel.
+#include "tests/helpers/DemoSupport.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,41 +16,14 @@
 #include <string>
 #include <vector>
 
+using namespace demo;
+
 namespace {
 
-const char kRoot[] = "Software\\Larkfield Software\\Trovel";
 const char kDemoFolder[] = "C:\\Projects\\Trovel Demo";
 const UINT kPreferencesCommand = 32771;
-const UINT kAppClose = WM_APP + 0x20;
 // Controls of the "Paths and Names" page.
 const int kTree = 1000, kPaths = 1002, kName = 1004, kAdd = 1007;
-
-bool WaitUntil(const std::function<bool()>& done, DWORD limit = 20000)
-{
-    for (DWORD start = ::GetTickCount(); !done(); ::Sleep(50)) {
-        if (::GetTickCount() - start > limit)
-            return false;
-    }
-    return true;
-}
-
-HWND TopWindowOf(DWORD pid, const char* pszClass, const char* pszTitle)
-{
-    for (HWND hWnd = nullptr; (hWnd = ::FindWindowExA(nullptr, hWnd, pszClass, pszTitle)) != nullptr;) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hWnd, &owner);
-        if (owner == pid && ::IsWindowVisible(hWnd))
-            return hWnd;
-    }
-    return nullptr;
-}
-
-int Fail(const char* pszWhat)
-{
-    std::printf("demo failed: %s\n", pszWhat);
-    std::fflush(stdout);
-    return 1;
-}
 
 // A node's text lives in Trovel's memory: the request and the answer go through a buffer there.
 class RemoteTree {
@@ -139,40 +114,21 @@ int main(int argc, char** argv)
     const std::string trovelExe = argv[1];
     const std::string flags = argv[2];
 
-    // Without a window manager on the display, Wine draws the title bars itself only for unmanaged windows.
-    HKEY hX11 = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_WRITE, nullptr, &hX11,
-                          nullptr) == ERROR_SUCCESS) {
-        ::RegSetValueExA(hX11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-        ::RegCloseKey(hX11);
-    }
+    UseUnmanagedWindows();
     MakeFolders();
 
     PROCESS_INFORMATION trovel = {};
-    std::string commandLine = "\"" + trovelExe + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &trovel))
+    if (!Start(trovelExe, trovel))
         return Fail("cannot start Trovel.exe");
     HWND hFrame = nullptr, hView = nullptr;
-    if (!WaitUntil([&] {
-            for (HWND h = nullptr; (h = ::FindWindowExA(nullptr, h, nullptr, "Trovel")) != nullptr;) {
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(h, &owner);
-                if (owner == trovel.dwProcessId && (hView = ::FindWindowExA(h, nullptr, "#32770", nullptr)) != nullptr) {
-                    hFrame = h;
-                    return true;
-                }
-            }
-            return false;
-        }))
+    if (!WaitForTrovel(trovel, hFrame, hView))
         return Fail("Trovel's window did not appear");
     ::Sleep(1000); // the start routine puts the icon in the tray
 
     std::printf("Opening Preferences through its command\n");
     ::PostMessageA(hView, WM_COMMAND, MAKEWPARAM(kPreferencesCommand, 0), 0);
     HWND hSheet = nullptr, hPage = nullptr, hTree = nullptr;
-    if (!WaitUntil([&] { return (hSheet = TopWindowOf(trovel.dwProcessId, nullptr, "Preferences")) != nullptr; }) ||
+    if (!WaitUntil([&] { return (hSheet = TopWindowOf(trovel.dwProcessId, nullptr, "Preferences", true)) != nullptr; }) ||
         !WaitUntil([&] { return (hPage = ::FindWindowExA(hSheet, nullptr, "#32770", "Paths and Names")) != nullptr; }))
         return Fail("the Preferences sheet did not appear");
     hTree = ::GetDlgItem(hPage, kTree);
@@ -213,7 +169,7 @@ int main(int argc, char** argv)
 
     int stored = 0;
     HKEY hList = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kRoot) + "\\PathList").c_str(), 0, KEY_READ, &hList) ==
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kTrovelRoot) + "\\PathList").c_str(), 0, KEY_READ, &hList) ==
         ERROR_SUCCESS) {
         for (int i = 0;; ++i) {
             std::string path = StoredText(hList, "P" + std::to_string(i));
