@@ -30,7 +30,14 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
         *pResult = OnKillActive() ? FALSE : TRUE;
         return TRUE;
     case PSN_APPLY:
-        *pResult = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+        if (OnApply()) {
+            // The sheet's own result tells "changes saved", not "OK pressed"; the sheet notes it here.
+            if (auto* pSheet = dynamic_cast<CPropertySheet*>(FromHandlePermanent(GetSheetWindow())))
+                pSheet->m_bApplied = true;
+            *pResult = PSNRET_NOERROR;
+        } else {
+            *pResult = PSNRET_INVALID_NOCHANGEPAGE;
+        }
         return TRUE;
     case PSN_RESET:
         OnReset();
@@ -141,6 +148,7 @@ INT_PTR CPropertySheet::DoModal()
     m_psh.pfnCallback = &CPropertySheet::SheetCallback;
 
     // Claimed by the callback as soon as the sheet window exists.
+    m_bApplied = false;
     PendingSheet() = this;
     INT_PTR result = ::PropertySheetA(&m_psh);
     if (PendingSheet() == this)
@@ -149,8 +157,9 @@ INT_PTR CPropertySheet::DoModal()
     m_psh.ppsp = nullptr;
     m_psh.pszCaption = nullptr;
 
-    if (result < 0)
+    if (result < 0 && !m_bApplied)
         return -1;
-    // The sheet returns a positive value (1, or a restart request) when OK ended it.
-    return result > 0 ? IDOK : IDCANCEL;
+    // A positive value (1, or a restart request) means OK; so does an OK the pages applied, since some
+    // versions of the sheet answer 0 when no page reported a change.
+    return result > 0 || m_bApplied ? IDOK : IDCANCEL;
 }

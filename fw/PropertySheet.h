@@ -56,10 +56,12 @@ public:
     INT_PTR DoModal();
 
 private:
+    friend class CPropertyPage;
     static int CALLBACK SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam);
     static CPropertySheet*& PendingSheet();
 
     std::vector<CPropertyPage*> m_pages;
     std::string m_strCaption;
     CWnd* m_pParentWnd;
+    bool m_bApplied = false; // the pages accepted OK during this showing
 };
