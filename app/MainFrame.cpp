@@ -95,6 +95,16 @@ bool CMainFrame::IsViewBusy() const
     return pView != nullptr && pView->m_bDialogShowing;
 }
 
+void CMainFrame::OnEndSessionWithDialog()
+{
+    // The session ends and the process with it, but a dialog's modal loop is running inside a view
+    // handler: destroying the view now would pull it out from under that handler. Keep what the
+    // teardown would have kept, and leave the windows to the end of the process.
+    CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
+    pView->SavePathLists();
+    pView->m_trayIcon.RemoveIcon();
+}
+
 LRESULT CMainFrame::OnExternalShutdown(WPARAM, LPARAM)
 {
     m_bShutdown = TRUE;
@@ -127,6 +137,12 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_APP_CLOSE:
         return OnExternalShutdown(wParam, lParam);
+    case WM_ENDSESSION:
+        if (wParam && IsViewBusy()) {
+            OnEndSessionWithDialog();
+            return 0;
+        }
+        return CFrameWnd::WindowProc(msg, wParam, lParam);
     default:
         return CFrameWnd::WindowProc(msg, wParam, lParam);
     }

@@ -30,5 +30,6 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     LRESULT OnExternalShutdown(WPARAM wParam, LPARAM lParam);
+    void OnEndSessionWithDialog();
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };

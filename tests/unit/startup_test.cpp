@@ -195,4 +195,28 @@ TEST_F(InProcessStart, PlainCloseHidesAndShutdownSavesListsAndRemovesTheIcon)
     EXPECT_EQ(m_pView->m_pathList[0]->strName, "Work");
 }
 
+TEST_F(InProcessStart, SessionEndSavesListsAndLeavesAnOpenDialogsWindowsStanding)
+{
+    const std::vector<std::string> saved = {":<ID0>=<5000>", ":<ID1>=<0>", ":<P0>=<C:\\Work\\>", ":<P1>=<>",
+                                            ":<SN0>=<Work>", ":<SN1>=<>"};
+    Launch();
+    m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", 5000}));
+    {
+        CDialogShowingScope showing(m_pView); // as while Preferences is up
+        ::SendMessageA(m_hFrame, WM_ENDSESSION, TRUE, 0);
+        EXPECT_TRUE(::IsWindow(m_hFrame) && ::IsWindow(m_hView));
+        EXPECT_FALSE(TrayKnowsIcon(m_hView, CTrovelView::kTrayIconId));
+        EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"), saved);
+    }
+    Shutdown();
+
+    Launch();
+    DeleteKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList");
+    ::SendMessageA(m_hFrame, WM_ENDSESSION, TRUE, 0); // no dialog: the program ends as on a shutdown
+    EXPECT_FALSE(::IsWindow(m_hFrame));
+    EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"), saved);
+    PumpUntil([] { return true; });
+}
+
 } // namespace
