@@ -50,7 +50,7 @@ std::string JoinItemPath(const std::vector<std::string>& texts)
     return path;
 }
 
-void ListSubfolderNamesOnDisk(const std::string& folderPath, std::vector<std::string>& diskNames)
+void ListSubfolders(const std::string& folderPath, std::vector<FolderName>& names)
 {
     CriticalErrorsQuiet quiet;
     WIN32_FIND_DATAA data;
@@ -59,17 +59,9 @@ void ListSubfolderNamesOnDisk(const std::string& folderPath, std::vector<std::st
         return;
     do {
         if (IsListedFolder(data))
-            diskNames.push_back(data.cFileName);
+            names.push_back({NormalizeCase(data.cFileName), data.cFileName});
     } while (::FindNextFileA(hFind, &data));
     ::FindClose(hFind);
-}
-
-void ListSubfolders(const std::string& folderPath, std::vector<std::string>& names)
-{
-    std::vector<std::string> diskNames;
-    ListSubfolderNamesOnDisk(folderPath, diskNames);
-    for (const std::string& name : diskNames)
-        names.push_back(NormalizeCase(name));
 }
 
 BOOL HasSubfolders(const std::string& folderPath)
@@ -93,9 +85,10 @@ bool TreeOrderLess(const std::string& a, const std::string& b)
     return ::lstrcmpA(a.c_str(), b.c_str()) < 0;
 }
 
-void SortFolderNames(std::vector<std::string>& names)
+void SortFolderNames(std::vector<FolderName>& names)
 {
-    std::stable_sort(names.begin(), names.end(), &TreeOrderLess);
+    std::stable_sort(names.begin(), names.end(),
+                     [](const FolderName& a, const FolderName& b) { return TreeOrderLess(a.shown, b.shown); });
 }
 
 BOOL ShouldShowDrive(UINT nDriveType, BOOL bShowRemovable, BOOL bShowNetwork)

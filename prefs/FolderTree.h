@@ -31,20 +31,25 @@ std::string NormalizeCase(const std::string& text);
 // Node texts from the drive down, each through NormalizeCase, joined by single backslashes.
 std::string JoinItemPath(const std::vector<std::string>& texts);
 
-// Names (after NormalizeCase) of the folders in a folder, in the order the search returns them.
-// Names beginning with a period are left out; hidden and system folders are kept.
-// An unreadable or missing folder gives no names.
-void ListSubfolders(const std::string& folderPath, std::vector<std::string>& names);
-// The same folders with their names as the file system spells them. Probing a child by that spelling
-// spares a file system that matches names case-insensitively a search of the whole folder per child.
-void ListSubfolderNamesOnDisk(const std::string& folderPath, std::vector<std::string>& diskNames);
+// A listed folder: its name as the tree shows it (after NormalizeCase) and as the file system spells it.
+// Probing a child by the disk spelling spares a file system that matches names case-insensitively a
+// search of the whole folder per child.
+struct FolderName {
+    std::string shown;
+    std::string onDisk;
+};
+
+// The folders in a folder, in the order the search returns them. Names beginning with a period are
+// left out; hidden and system folders are kept. An unreadable or missing folder gives no names.
+void ListSubfolders(const std::string& folderPath, std::vector<FolderName>& names);
 // Whether a folder holds at least one folder ListSubfolders would list; stops at the first.
 BOOL HasSubfolders(const std::string& folderPath);
 
 // The order of the tree control's own sorted insertion (TVI_SORT).
 bool TreeOrderLess(const std::string& a, const std::string& b);
-// Orders names as the tree control's sorted insertion does; equal names keep their order.
-void SortFolderNames(std::vector<std::string>& names);
+// Orders folders by their shown names as the tree control's sorted insertion does; equal names keep
+// their order.
+void SortFolderNames(std::vector<FolderName>& names);
 
 // Whether a drive of this type is shown under the two check boxes.
 BOOL ShouldShowDrive(UINT nDriveType, BOOL bShowRemovable, BOOL bShowNetwork);

@@ -342,20 +342,11 @@ void CPage1::OnItemexpandingTree(NMHDR* pNMHDR, LRESULT* pResult)
 void CPage1::FillSubfolders(HTREEITEM hItem)
 {
     std::string path = GetItemPath(hItem);
-    std::vector<std::string> diskNames;
-    ListSubfolderNamesOnDisk(path, diskNames);
-    struct Child {
-        std::string shown;  // the node's text
-        std::string onDisk; // the spelling the probe uses
-    };
-    std::vector<Child> children;
-    children.reserve(diskNames.size());
-    for (std::string& name : diskNames)
-        children.push_back({NormalizeCase(name), std::move(name)});
+    std::vector<FolderName> children;
+    ListSubfolders(path, children);
     // Sorted here and appended: the control's own sorted insertion grows with the square of the count.
-    std::stable_sort(children.begin(), children.end(),
-                     [](const Child& a, const Child& b) { return TreeOrderLess(a.shown, b.shown); });
-    for (const Child& child : children) {
+    SortFolderNames(children);
+    for (const FolderName& child : children) {
         TreeItemData* pData = new TreeItemData;
         HTREEITEM hChild = m_treeFolders.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM,
                                                     child.shown.c_str(), kImageFolderClosed, kImageFolderOpen,

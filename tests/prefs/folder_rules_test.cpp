@@ -66,8 +66,13 @@ TEST(FolderRules, SortMatchesTheTreeControlsOwnSortedInsertion)
                 insert.item.pszText = const_cast<char*>(name.c_str());
                 TreeView_InsertItem(hTree, &insert);
             }
-            Texts sorted = names;
-            SortFolderNames(sorted);
+            std::vector<FolderName> folders;
+            for (const std::string& name : names)
+                folders.push_back({name, name});
+            SortFolderNames(folders);
+            Texts sorted;
+            for (const FolderName& folder : folders)
+                sorted.push_back(folder.shown);
             EXPECT_EQ(sorted, ChildTexts(hTree, TVI_ROOT));
         }
     }
