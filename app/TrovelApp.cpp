@@ -41,6 +41,11 @@ BOOL CTrovelApp::OpenSettingsRoot(HKEY hive)
 
 BOOL CTrovelApp::InitInstance()
 {
+    // A second copy would put up a second icon, and whichever copy ended last would write its own
+    // favourites over those just edited in the other.
+    if (!m_instanceGuard.Claim(("Larkfield Software " + m_strAppName + " running").c_str()))
+        return FALSE;
+
     // A root that cannot be opened is not reported: reads then give their defaults.
     OpenSettingsRoot(HKEY_LOCAL_MACHINE);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fw/WinApp.h"
+#include "app/InstanceGuard.h"
 #include "app/RegistryKey.h"
 
 class CTrovelApp : public CWinApp {
@@ -11,6 +12,7 @@ public:
     CRegistryKey m_regRoot;          // the program's root key; every part reaches the registry through it
     int m_bEmailLinkVisited = 0;     // the About box's link flags, kept for the whole run
     int m_bWebLinkVisited = 0;
+    CInstanceGuard m_instanceGuard;  // held while this copy runs
 
     BOOL InitInstance() override;
     BOOL OnCmdMsg(UINT nID, int nCode) override;

@@ -294,6 +294,29 @@ TEST(EndToEnd, NewUserHelpOpensAtTheFirstStartOnly)
     ::RemoveDirectoryA(dir.c_str());
 }
 
+TEST(EndToEnd, SecondStartEndsAndLeavesTheRunningCopyAlone)
+{
+    SeenInstallation();
+    TrovelProcess first;
+    ASSERT_TRUE(first.WaitUntil([&] { return TrayKnowsIcon(first.View(), kTrayIconId); }));
+    {
+        TrovelProcess second;
+        ASSERT_TRUE(second.WaitForExit());
+        EXPECT_EQ(second.ExitCode(), 0u);
+        EXPECT_FALSE(second.SawVisibleWindow());
+    }
+    EXPECT_TRUE(first.Alive());
+    EXPECT_TRUE(TrayKnowsIcon(first.View(), kTrayIconId));
+    ::PostMessageA(first.Frame(), kAppClose, 0, 0);
+    ASSERT_TRUE(first.WaitForExit());
+
+    // Once the first has ended, a new start runs as usual.
+    TrovelProcess again;
+    ASSERT_TRUE(again.WaitUntil([&] { return TrayKnowsIcon(again.View(), kTrayIconId); }));
+    ::PostMessageA(again.Frame(), kAppClose, 0, 0);
+    EXPECT_TRUE(again.WaitForExit());
+}
+
 TEST(EndToEnd, RestartedShellGetsTheIconBack)
 {
     SeenInstallation();
