@@ -142,7 +142,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             OnEndSessionWithDialog();
             return 0;
         }
-        return CFrameWnd::WindowProc(msg, wParam, lParam);
+        [[fallthrough]];
     default:
         return CFrameWnd::WindowProc(msg, wParam, lParam);
     }

@@ -46,10 +46,7 @@ public:
     PROPSHEETHEADERA m_psh;
 
     void AddPage(CPropertyPage* pPage) { m_pages.push_back(pPage); }
-    int GetPageCount() const { return (int)m_pages.size(); }
-    CPropertyPage* GetPage(int nPage) const { return m_pages[(size_t)nPage]; }
     void SetTitle(const char* pszText) { m_strCaption = pszText != nullptr ? pszText : ""; }
-    const std::string& GetTitle() const { return m_strCaption; }
 
     // Runs the sheet; IDOK when it was closed with OK, IDCANCEL otherwise, -1 when it could not be shown.
     // m_hWnd holds the sheet's window while it is up.
