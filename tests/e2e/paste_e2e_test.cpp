@@ -15,7 +15,8 @@
 
 namespace {
 
-const char kRoot[] = "Software\\Larkfield Software\\Trovel";
+// Both flavours keep the machine key in its 32-bit view; the 64-bit one sees it below WOW6432Node.
+const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
 const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadSaveAs = 0x103;
 const int kFileNameField = 1148; // the Explorer-style dialog's name combo box

@@ -16,7 +16,10 @@
 
 namespace {
 
-const char kRoot[] = "Software\\Larkfield Software\\Trovel";
+// Both flavours keep the machine key in its 32-bit view; the 64-bit one sees it below WOW6432Node.
+const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
+// A user's own key, where the machine key is closed to them.
+const char kUserRoot[] = "Software\\Larkfield Software\\Trovel";
 const UINT kTrayIconId = 109;
 const UINT kAppClose = WM_APP + 0x20;
 
@@ -40,6 +43,7 @@ void ForgetInstallation()
 {
     KeepTrayShown();
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+    DeleteKeyTree(HKEY_CURRENT_USER, kUserRoot);
     ::DeleteFileA(SettingsFilePath().c_str());
 }
 
