@@ -109,6 +109,7 @@ protected:
     void SetUp() override
     {
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Larkfield Software\\Trovel"); // a user's own key comes first
         ASSERT_TRUE(SetValue("Newbie", "Help", "1")); // no help viewer at start
         const struct { const char* index; std::string path; const char* name; const char* id; } favourites[] = {
             {"0", "C:\\windows\\", "Windows", "5000"},
