@@ -22,8 +22,7 @@ CRegistryKey& AppRegistry()
 
 SettingsSource CTrovelApp::OpenSettingsRoot(const SettingsPlaces& places)
 {
-    m_settingsSource = ChooseSettingsStore(places, m_regRoot);
-    return m_settingsSource;
+    return ChooseSettingsStore(places, m_regRoot);
 }
 
 BOOL CTrovelApp::InitInstance()

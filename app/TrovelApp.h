@@ -14,7 +14,6 @@ public:
     int m_bEmailLinkVisited = 0;     // the About box's link flags, kept for the whole run
     int m_bWebLinkVisited = 0;
     CInstanceGuard m_instanceGuard;  // held while this copy runs
-    SettingsSource m_settingsSource = SettingsSource::Machine; // where start-up found the settings
     BOOL m_bSettingsLossReported = FALSE; // the user has been told, once per run, that settings are not kept
 
     BOOL InitInstance() override;
