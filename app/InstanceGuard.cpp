@@ -1,5 +1,6 @@
 // One running copy: a named mutex that lives as long as the process holds it.
 #include "app/InstanceGuard.h"
+#include "app/MainFrame.h"
 
 CInstanceGuard::~CInstanceGuard()
 {
@@ -16,6 +17,37 @@ BOOL CInstanceGuard::Claim(const char* pszName)
         ::CloseHandle(hMutex);
         return FALSE;
     }
+    if (hMutex == nullptr && ::GetLastError() == ERROR_ACCESS_DENIED)
+        return FALSE; // it exists, made by a copy whose security this process does not share
     m_hMutex = hMutex;
     return TRUE;
+}
+
+HWND FindRunningCopy(DWORD dwWaitMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        HWND hFrame = ::FindWindowA(CFrameWnd::WindowClassName(), nullptr);
+        if (hFrame != nullptr || ::GetTickCount() - start >= dwWaitMs)
+            return hFrame;
+        ::Sleep(100);
+    }
+}
+
+BOOL ShowRunningCopy(HWND hFrame)
+{
+    if (hFrame == nullptr)
+        return FALSE;
+    // This start has the foreground (the user just made it); hand it on, so the sheet comes up in
+    // front. Windows 2000 and later only.
+    typedef BOOL(WINAPI * AllowFn)(DWORD);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hFrame, &pid);
+    HMODULE hUser = ::GetModuleHandleA("user32.dll");
+    AllowFn pfnAllow =
+        hUser != nullptr ? reinterpret_cast<AllowFn>(::GetProcAddress(hUser, "AllowSetForegroundWindow")) : nullptr;
+    if (pfnAllow != nullptr && pid != 0)
+        pfnAllow(pid);
+    // Posted: the running copy may be busy in a dialog of its own, and this start must not wait.
+    return ::PostMessageA(hFrame, WM_APP_PREFERENCES, 0, 0);
 }

@@ -42,7 +42,23 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     m_toolBar.EnableDocking(CBRS_ALIGN_ANY);
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_toolBar);
+    AcceptFromLowerIntegrity(WM_APP_PREFERENCES);
     return 0;
+}
+
+void CMainFrame::AcceptFromLowerIntegrity(UINT msg)
+{
+    // A copy started with elevation would otherwise never hear a second start made without it.
+    // Windows 7 filters per window, Vista per process; earlier systems have no filter at all.
+    typedef BOOL(WINAPI * FilterExFn)(HWND, UINT, DWORD, void*);
+    typedef BOOL(WINAPI * FilterFn)(UINT, DWORD);
+    HMODULE hUser = ::GetModuleHandleA("user32.dll");
+    if (hUser == nullptr)
+        return;
+    if (auto pfnEx = reinterpret_cast<FilterExFn>(::GetProcAddress(hUser, "ChangeWindowMessageFilterEx")))
+        pfnEx(m_hWnd, msg, 1 /* MSGFLT_ALLOW */, nullptr);
+    else if (auto pfn = reinterpret_cast<FilterFn>(::GetProcAddress(hUser, "ChangeWindowMessageFilter")))
+        pfn(msg, 1 /* MSGFLT_ADD */);
 }
 
 void CMainFrame::OnClose()
@@ -52,8 +68,12 @@ void CMainFrame::OnClose()
         CFrameWnd::OnClose();
     } else if (m_bShutdown && IsViewBusy()) {
         // One of the program's dialogs is up, its modal loop running inside a view handler: ask it
-        // to close; when it has, the close is asked for again (see CDialogShowingScope).
-        ::PostMessageA(::GetLastActivePopup(m_hWnd), WM_CLOSE, 0, 0);
+        // to close; when it has, the close is asked for again (see CDialogShowingScope). When it
+        // has no window yet (or not one owned by this frame) there is nothing to ask: the scope's
+        // end asks again, and posting to this frame would only spin.
+        HWND hPopup = ::GetLastActivePopup(m_hWnd);
+        if (hPopup != nullptr && hPopup != m_hWnd)
+            ::PostMessageA(hPopup, WM_CLOSE, 0, 0);
     } else if (m_bShutdown) {
         CFrameWnd::OnClose();
     } else {
@@ -97,12 +117,32 @@ bool CMainFrame::IsViewBusy() const
 
 void CMainFrame::OnEndSessionWithDialog()
 {
-    // The session ends and the process with it, but a dialog's modal loop is running inside a view
-    // handler: destroying the view now would pull it out from under that handler. Keep what the
-    // teardown would have kept, and leave the windows to the end of the process.
+    // A dialog's modal loop is running inside a view handler: destroying the view now would pull it
+    // out from under that handler, and the loops (a box over the sheet) cannot be unwound in order
+    // before the session goes. Keep what the teardown would have kept, then end the process here:
+    // a session end that does not end it (the Restart Manager's) would otherwise leave it running
+    // with no icon, holding the single-copy name. The open dialog's edits go, as on Cancel.
     CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
     pView->SavePathLists();
     pView->m_trayIcon.RemoveIcon();
+    ::ExitProcess(0);
+}
+
+LRESULT CMainFrame::OnShowPreferences(WPARAM, LPARAM)
+{
+    CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
+    if (pView == nullptr || m_bShutdown)
+        return 0;
+    if (pView->m_bDialogShowing) {
+        // A dialog of the program is up already: bring it forward rather than stack another.
+        HWND hPopup = ::GetLastActivePopup(m_hWnd);
+        if (hPopup != m_hWnd)
+            ::SetForegroundWindow(hPopup);
+        return 0;
+    }
+    // The tray menu's default command, carried out from the view's queue as a double-click would.
+    pView->PostMessage(WM_COMMAND, MAKEWPARAM(ID_PREFERENCES, 0), 0);
+    return 0;
 }
 
 LRESULT CMainFrame::OnExternalShutdown(WPARAM, LPARAM)
@@ -137,6 +177,8 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_APP_CLOSE:
         return OnExternalShutdown(wParam, lParam);
+    case WM_APP_PREFERENCES:
+        return OnShowPreferences(wParam, lParam);
     case WM_ENDSESSION:
         if (wParam && IsViewBusy()) {
             OnEndSessionWithDialog();

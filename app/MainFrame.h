@@ -6,6 +6,8 @@
 
 // Close request accepted from any other process.
 #define WM_APP_CLOSE (WM_APP + 0x20)
+// From a second start of the program: bring up Preferences, as a double-click on the icon does.
+#define WM_APP_PREFERENCES (WM_APP + 0x21)
 
 class CMainFrame : public CFrameWnd {
 public:
@@ -30,6 +32,11 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     LRESULT OnExternalShutdown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowPreferences(WPARAM wParam, LPARAM lParam);
     void OnEndSessionWithDialog();
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Lets a process of lower integrity (a second start without elevation) post this message.
+    void AcceptFromLowerIntegrity(UINT msg);
 };

@@ -1,6 +1,7 @@
 // Settings store on the registry; every operation opens what it needs and closes it again.
 #include "app/RegistryKey.h"
 #include "app/IniLines.h"
+#include "fw/MbcsText.h"
 #include "fw/WinApp.h"
 
 #include <cstdio>
@@ -29,14 +30,14 @@ BOOL CRegistryKey::OpenRoot(HKEY* phKey, DWORD* pdwDisposition, HKEY hive, const
 {
     m_strKey = pszPath;
     m_hRoot = hive;
-    return ::RegCreateKeyExA(hive, pszPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, phKey,
-                             pdwDisposition) == ERROR_SUCCESS;
+    return ::RegCreateKeyExA(hive, pszPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | m_samView, nullptr,
+                             phKey, pdwDisposition) == ERROR_SUCCESS;
 }
 
 bool CRegistryKey::QueryText(const char* pszSubKey, const char* pszName, std::string& text) const
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, KEY_READ | m_samView, &hKey) != ERROR_SUCCESS)
         return false;
     // One spare byte, always NUL, so that data stored without a terminator still ends.
     char buffer[kValueBufferSize + 1] = {};
@@ -67,12 +68,16 @@ std::string CRegistryKey::ReadString(const char* pszSubKey, const char* pszName,
 BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const char* pszValue) const
 {
     HKEY hKey = nullptr;
-    if (::RegCreateKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                          nullptr, &hKey, nullptr) != ERROR_SUCCESS)
-        return FALSE;
-    LONG status = ::RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszValue),
-                                   (DWORD)strlen(pszValue) + 1);
-    ::RegCloseKey(hKey);
+    LONG status = ERROR_ACCESS_DENIED;
+    if (!m_bReadOnly &&
+        ::RegCreateKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_WRITE | m_samView, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
+        status = ::RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszValue),
+                                  (DWORD)strlen(pszValue) + 1);
+        ::RegCloseKey(hKey);
+    }
+    if (status != ERROR_SUCCESS)
+        m_bWriteFailed = TRUE;
     return status == ERROR_SUCCESS;
 }
 
@@ -83,18 +88,41 @@ BOOL CRegistryKey::WriteInt(const char* pszSubKey, const char* pszName, int nVal
     return WriteString(pszSubKey, pszName, text);
 }
 
-void CRegistryKey::ImportIni(HKEY hKey) const
+std::string FirstRunFilePath(const std::string& appName)
 {
     char windowsDir[MAX_PATH] = {};
     UINT len = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH || AfxGetApp() == nullptr)
-        return;
-    std::string fileName = std::string(windowsDir) + "\\" + AfxGetApp()->m_strAppName + ".INI";
-    FILE* pFile = std::fopen(fileName.c_str(), "r");
+    if (len == 0 || len >= MAX_PATH)
+        return "";
+    return std::string(windowsDir) + "\\" + appName + ".INI";
+}
+
+namespace {
+// A display name ("SN0", "SN1", ... under "PathList") longer than a read gives back would read as
+// missing and end the list there, taking every later favourite with it.
+bool IsDisplayNameValue(const std::string& section, const std::string& name)
+{
+    if (lstrcmpiA(section.c_str(), "PathList") != 0 || name.size() < 3 || (name[0] != 'S' && name[0] != 's') ||
+        (name[1] != 'N' && name[1] != 'n'))
+        return false;
+    return name.find_first_not_of("0123456789", 2) == std::string::npos;
+}
+}
+
+void CRegistryKey::ImportIni(HKEY hKey) const
+{
+    if (AfxGetApp() != nullptr)
+        ImportIniFile(hKey, FirstRunFilePath(AfxGetApp()->m_strAppName));
+}
+
+BOOL CRegistryKey::ImportIniFile(HKEY hKey, const std::string& fileName, UINT codePage) const
+{
+    FILE* pFile = fileName.empty() ? nullptr : std::fopen(fileName.c_str(), "r");
     if (pFile == nullptr)
-        return;
+        return FALSE;
 
     HKEY hSection = nullptr;
+    std::string section;
     char line[kIniLineMax + 1];
     while (std::fgets(line, sizeof(line), pFile) != nullptr) {
         IniLine parsed = ParseIniLine(line);
@@ -102,17 +130,22 @@ void CRegistryKey::ImportIni(HKEY hKey) const
             if (hSection != nullptr)
                 ::RegCloseKey(hSection);
             hSection = nullptr;
-            if (::RegCreateKeyExA(hKey, parsed.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                                  &hSection, nullptr) != ERROR_SUCCESS) {
+            section = parsed.name;
+            if (::RegCreateKeyExA(hKey, parsed.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | m_samView,
+                                  nullptr, &hSection, nullptr) != ERROR_SUCCESS) {
                 hSection = nullptr;
                 break; // a section that cannot be created ends the import
             }
         } else if (parsed.kind == IniLine::Value && hSection != nullptr) {
-            ::RegSetValueExA(hSection, parsed.name.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(parsed.value.c_str()), (DWORD)parsed.value.size() + 1);
+            std::string value = parsed.value;
+            if (IsDisplayNameValue(section, parsed.name))
+                value = MbcsLeft(value, kValueBufferSize - 1, codePage);
+            ::RegSetValueExA(hSection, parsed.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             (DWORD)value.size() + 1);
         }
     }
     if (hSection != nullptr)
         ::RegCloseKey(hSection);
     std::fclose(pFile);
+    return TRUE;
 }

@@ -7,6 +7,9 @@ class CRegistryKey {
 public:
     std::string m_strKey;                 // key path below the hive, no trailing backslash
     HKEY m_hRoot = HKEY_LOCAL_MACHINE;    // hive of m_strKey
+    REGSAM m_samView = 0;                 // added to every open: the machine key's 32-bit view on 64-bit Windows
+    BOOL m_bReadOnly = FALSE;             // nowhere to save: writes are refused without touching the registry
+    mutable BOOL m_bWriteFailed = FALSE;  // a write has failed (or was refused) in this run
 
     // Records hive and path (even on failure), then creates or opens the key for writing.
     // The caller gets the open handle and the disposition and must close the handle.
@@ -19,6 +22,9 @@ public:
 
     // First-run import of <Windows directory>\<application name>.INI into the open key hKey.
     void ImportIni(HKEY hKey) const;
+    // The import from the given file; display names are cut to what a read gives back, on a character
+    // boundary of the code page. FALSE when the file cannot be opened.
+    BOOL ImportIniFile(HKEY hKey, const std::string& fileName, UINT codePage = CP_ACP) const;
 
     // Size of the buffer a value is read through; a value that does not fit reads as missing.
     static constexpr DWORD kValueBufferSize = 260;
@@ -28,6 +34,9 @@ private:
     // The stored text, or false when the key or value is missing or does not fit the buffer.
     bool QueryText(const char* pszSubKey, const char* pszName, std::string& text) const;
 };
+
+// <Windows directory>\<application name>.INI, or "" when the directory is not known.
+std::string FirstRunFilePath(const std::string& appName);
 
 // Parses decimal text as "%d" does: leading blanks, a sign, digits, anything after ignored.
 // False when the text does not begin with a number.

@@ -20,34 +20,25 @@ CRegistryKey& AppRegistry()
     return GetTrovelApp()->m_regRoot;
 }
 
-std::string SettingsRootPath(const std::string& appName)
+SettingsSource CTrovelApp::OpenSettingsRoot(const SettingsPlaces& places)
 {
-    return "Software\\Larkfield Software\\" + appName;
-}
-
-BOOL CTrovelApp::OpenSettingsRoot(HKEY hive)
-{
-    HKEY hKey = nullptr;
-    DWORD disposition = 0;
-    BOOL created = FALSE;
-    if (m_regRoot.OpenRoot(&hKey, &disposition, hive, SettingsRootPath(m_strAppName).c_str())) {
-        created = disposition == REG_CREATED_NEW_KEY;
-        if (created)
-            m_regRoot.ImportIni(hKey);
-        ::RegCloseKey(hKey);
-    }
-    return created;
+    return ChooseSettingsStore(places, m_regRoot);
 }
 
 BOOL CTrovelApp::InitInstance()
 {
     // A second copy would put up a second icon, and whichever copy ended last would write its own
-    // favourites over those just edited in the other.
-    if (!m_instanceGuard.Claim(("Larkfield Software " + m_strAppName + " running").c_str()))
+    // favourites over those just edited in the other. Users start the program again when they cannot
+    // find its icon: the running copy shows its Preferences instead.
+    if (!m_instanceGuard.Claim(("Larkfield Software " + m_strAppName + " running").c_str())) {
+        if (!ShowRunningCopy(FindRunningCopy(kRunningCopyWait)))
+            ::MessageBoxA(nullptr, "Trovel is already running. Its icon is in the notification area.",
+                          m_strAppName.c_str(), MB_OK | MB_ICONINFORMATION);
         return FALSE;
+    }
 
-    // A root that cannot be opened is not reported: reads then give their defaults.
-    OpenSettingsRoot(HKEY_LOCAL_MACHINE);
+    // Where nothing can be saved, the view says so once it is up.
+    OpenSettingsRoot(DefaultSettingsPlaces(m_strAppName));
 
     Enable3dControls();
     LoadStdProfileSettings(4);

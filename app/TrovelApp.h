@@ -4,6 +4,7 @@
 #include "fw/WinApp.h"
 #include "app/InstanceGuard.h"
 #include "app/RegistryKey.h"
+#include "app/SettingsStore.h"
 
 class CTrovelApp : public CWinApp {
 public:
@@ -13,20 +14,18 @@ public:
     int m_bEmailLinkVisited = 0;     // the About box's link flags, kept for the whole run
     int m_bWebLinkVisited = 0;
     CInstanceGuard m_instanceGuard;  // held while this copy runs
+    BOOL m_bSettingsLossReported = FALSE; // the user has been told, once per run, that settings are not kept
 
     BOOL InitInstance() override;
     BOOL OnCmdMsg(UINT nID, int nCode) override;
     void OnAppAbout();
 
-    // Opens (creating when missing) the root key for this application name; the first-run
-    // import runs when this call created it. Returns whether the key was created.
-    BOOL OpenSettingsRoot(HKEY hive);
+    // Points the settings store at this user's settings in the given places (the machine key where
+    // it can be written, else the user's own key); the first-run import runs in a key this call made.
+    SettingsSource OpenSettingsRoot(const SettingsPlaces& places);
 };
 
 // The application object, as the program's own type.
 CTrovelApp* GetTrovelApp();
 // The settings store under the program's root key.
 CRegistryKey& AppRegistry();
-
-// "Software\Larkfield Software\" followed by the application name.
-std::string SettingsRootPath(const std::string& appName);

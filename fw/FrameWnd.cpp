@@ -10,6 +10,11 @@ namespace {
 const char kFrameClass[] = "TrovelFrameWnd";
 }
 
+const char* CFrameWnd::WindowClassName()
+{
+    return kFrameClass;
+}
+
 BOOL CFrameWnd::RegisterFrameClass(UINT nIconID)
 {
     WNDCLASSEXA wc = {};

@@ -20,6 +20,9 @@ public:
     void InitialUpdateFrame(CDocument* pDoc);
     virtual void ActivateFrame(int nCmdShow);
 
+    // The window class of every frame, by which another process can find one.
+    static const char* WindowClassName();
+
     CView* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CView* pView) { m_pActiveView = pView; }
 

@@ -18,12 +18,13 @@ std::string ValueName(const char* pszPrefix, size_t index)
 }
 
 // One row: two texts and an id, each value written on its own; a failed write does not stop the rest.
-void WriteRow(const CRegistryKey& reg, const char* pszKey, const char* pszTextPrefix1, const char* pszTextPrefix2,
+BOOL WriteRow(const CRegistryKey& reg, const char* pszKey, const char* pszTextPrefix1, const char* pszTextPrefix2,
               size_t index, const char* pszText1, const char* pszText2, int nID)
 {
-    reg.WriteString(pszKey, ValueName(pszTextPrefix1, index).c_str(), pszText1);
-    reg.WriteString(pszKey, ValueName(pszTextPrefix2, index).c_str(), pszText2);
-    reg.WriteInt(pszKey, ValueName("ID", index).c_str(), nID);
+    BOOL ok = reg.WriteString(pszKey, ValueName(pszTextPrefix1, index).c_str(), pszText1);
+    ok &= reg.WriteString(pszKey, ValueName(pszTextPrefix2, index).c_str(), pszText2);
+    ok &= reg.WriteInt(pszKey, ValueName("ID", index).c_str(), nID);
+    return ok;
 }
 
 bool IsPathCommandId(int nID)
@@ -31,6 +32,37 @@ bool IsPathCommandId(int nID)
     // Compared unsigned, so a negative id is outside the range.
     return (unsigned)nID - ID_PATH_FIRST <= (unsigned)(ID_PATH_LAST - ID_PATH_FIRST);
 }
+}
+
+bool IsOtherCommandId(int nID)
+{
+    // A menu item's choice reaches the view as the low word of its id.
+    const UINT command = LOWORD((UINT)nID);
+    if (command == ID_PREFERENCES || command == ID_HELP_TOPICS || command == ID_SHUTDOWN)
+        return true;
+    if (command >= 0xE000 && command <= 0xEFFF) // the framework's standard commands (About, Exit, help...)
+        return true;
+    return IsPathCommandId((int)command) && command != (UINT)nID; // another entry's command
+}
+
+void GiveCommandIdsFreePathIds(CPathList& pathList)
+{
+    bool used[ID_PATH_LAST - ID_PATH_FIRST + 1] = {};
+    for (const auto& entry : pathList)
+        if (IsPathCommandId(entry->nID))
+            used[entry->nID - ID_PATH_FIRST] = true;
+    for (auto& entry : pathList) {
+        if (!IsOtherCommandId(entry->nID))
+            continue;
+        int nFree = 0; // with every path id taken, an id no command has: the item then does nothing
+        for (int i = 0; i <= ID_PATH_LAST - ID_PATH_FIRST && nFree == 0; ++i) {
+            if (!used[i]) {
+                used[i] = true;
+                nFree = ID_PATH_FIRST + i;
+            }
+        }
+        entry->nID = nFree;
+    }
 }
 
 std::unique_ptr<DialogEntry> MakeDialogEntry(const std::string& title, const std::string& className, int nID)
@@ -61,17 +93,22 @@ void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& 
             break;
         pathList.push_back(std::make_unique<PathEntry>(PathEntry{path, name, nID}));
     }
+    // A stored id that is a command of the program would run it when the favourite is picked
+    // (32775 shuts the program down).
+    GiveCommandIdsFreePathIds(pathList);
 }
 
-void SavePathLists(const CRegistryKey& reg, const CDialogList& dialogList, const CPathList& pathList)
+BOOL SavePathLists(const CRegistryKey& reg, const CDialogList& dialogList, const CPathList& pathList)
 {
+    BOOL ok = TRUE;
     size_t i = 0;
     for (const auto& row : dialogList)
-        WriteRow(reg, kDialogListKey, "WT", "CN", i++, row->szTitle, row->szClass, row->nID);
-    WriteRow(reg, kDialogListKey, "WT", "CN", i, "", "", 0);
+        ok &= WriteRow(reg, kDialogListKey, "WT", "CN", i++, row->szTitle, row->szClass, row->nID);
+    ok &= WriteRow(reg, kDialogListKey, "WT", "CN", i, "", "", 0);
 
     i = 0;
     for (const auto& entry : pathList)
-        WriteRow(reg, kPathListKey, "P", "SN", i++, entry->strPath.c_str(), entry->strName.c_str(), entry->nID);
-    WriteRow(reg, kPathListKey, "P", "SN", i, "", "", 0);
+        ok &= WriteRow(reg, kPathListKey, "P", "SN", i++, entry->strPath.c_str(), entry->strName.c_str(), entry->nID);
+    ok &= WriteRow(reg, kPathListKey, "P", "SN", i, "", "", 0);
+    return ok;
 }

@@ -1,5 +1,6 @@
 // Folder tree rules: names, paths, folder listing and the drive filter.
 #include "prefs/FolderTree.h"
+#include "fw/MbcsText.h"
 
 #include <algorithm>
 
@@ -141,11 +142,12 @@ std::string DriveNotFoundMessage(const std::string& driveText)
     return "Drive " + driveText + " Not Found\n\nInstall media or\nHit Refresh Button to Refresh Tree";
 }
 
-std::string EntryNameForPath(const std::string& itemPath)
+std::string EntryNameForPath(const std::string& itemPath, UINT codePage)
 {
     if (itemPath.size() + 1 == 3) // a drive root such as C:\ is named by its letter
         return std::string(1, itemPath[0]);
-    size_t slash = itemPath.find_last_of('\\');
+    // By character: a double-byte name may end in the byte of a backslash.
+    size_t slash = MbcsFindLast(itemPath, '\\', codePage);
     if (slash == std::string::npos)
         return "X";
     return itemPath.substr(slash + 1);

@@ -63,4 +63,4 @@ std::string DriveNotFoundMessage(const std::string& driveText);
 
 // The display name a new row gets from the tree path of its folder (no trailing backslash):
 // the drive letter for a drive, otherwise the last name of the path, "X" when there is none.
-std::string EntryNameForPath(const std::string& itemPath);
+std::string EntryNameForPath(const std::string& itemPath, UINT codePage = CP_ACP);

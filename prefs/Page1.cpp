@@ -2,6 +2,7 @@
 #include "prefs/Page1.h"
 #include "app/TrovelApp.h"
 #include "fw/DataExchange.h"
+#include "fw/MbcsText.h"
 #include "fw/WinApp.h"
 #include "watcher/TrovelView.h"
 
@@ -51,6 +52,8 @@ BOOL CPage1::OnInitDialog()
     m_btnAdd.EnableWindow(FALSE);
     m_btnRemove.EnableWindow(FALSE);
     m_editName.EnableWindow(FALSE);
+    // A longer name would read back as missing and end the list there, with every favourite after it.
+    m_editName.SendMessage(EM_LIMITTEXT, kNameMax);
 
     SetTimer(IDT_SETUP, kSetupDelay);
     return TRUE;
@@ -185,6 +188,12 @@ void CPage1::OnSelchangeList()
 void CPage1::OnChangeName()
 {
     UpdateData(TRUE);
+    // The field's limit counts characters; the store's counts bytes.
+    std::string fitted = MbcsLeft(m_strName, kNameMax);
+    if (fitted != m_strName) {
+        m_strName = fitted;
+        UpdateData(FALSE);
+    }
     int row = m_listPaths.GetCurSel();
     if (row == LB_ERR)
         return;
@@ -233,7 +242,7 @@ void CPage1::OnOK()
         for (int i = 0; i < n; ++i) {
             std::string path = m_listPaths.GetText(i);
             std::string name = m_listNames.GetText(i);
-            if (path.empty() || path.back() != '\\')
+            if (!MbcsEndsWith(path, '\\'))
                 path += '\\';
             // An empty name would end the list when it is read back; the folder's own name stands in.
             if (name.empty())

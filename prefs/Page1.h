@@ -1,6 +1,7 @@
 // The "Paths and Names" page: the folder tree on the left, the favourite folders being edited on the right.
 #pragma once
 
+#include "app/RegistryKey.h"
 #include "fw/Controls.h"
 #include "fw/PropertySheet.h"
 #include "prefs/FolderTree.h"
@@ -15,6 +16,8 @@ public:
     static constexpr UINT kSetupDelay = 100; // ms: the sheet is on screen before the drives are scanned
     // Node texts are read back through a buffer this long, so no folder name is ever cut short.
     static constexpr int kNodeTextMax = MAX_PATH;
+    // Longest display name, in bytes, that the settings store reads back.
+    static constexpr int kNameMax = CRegistryKey::kValueBufferSize - 1;
 
     HTREEITEM m_hDesktopItem = nullptr;
     CEdit m_editName;

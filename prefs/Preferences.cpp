@@ -40,4 +40,5 @@ void CTrovelView::OnPreferences()
         if (page2.m_bRestoreTips)
             AppRegistry().WriteInt("Newbie", "Help", 0);
     }
+    ReportUnsavedSettings();
 }

@@ -40,7 +40,9 @@ BOOL CTrayNotifyIcon::Readd()
     if (m_nid.cbSize == 0)
         return FALSE; // never created: nothing to bring back
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_bEnabled = ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    // Any process can send the broadcast. When the shell still shows the icon an add fails as a
+    // duplicate; bringing it up to date succeeds instead, and the icon stays known as shown.
+    m_bEnabled = ::Shell_NotifyIconA(NIM_MODIFY, &m_nid) || ::Shell_NotifyIconA(NIM_ADD, &m_nid);
     return m_bEnabled;
 }
 

@@ -87,13 +87,33 @@ void CTrovelView::Start()
         m_bFrameSizeKnown = true;
         m_trayIcon.SetTooltipText(kTipNormal);
     } else {
+        // Under the protocol: a close or session end that arrives while the box is up then waits for
+        // it, instead of destroying this view under the routine that is still running.
+        CDialogShowingScope showing(this);
         ::MessageBoxA(m_hWnd, "Failed to create tray icon", GetTrovelApp()->m_strAppName.c_str(), MB_OK | MB_ICONHAND);
     }
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame());
+    if (pFrame != nullptr && pFrame->m_bShutdown)
+        return; // a close came while the box was up; it goes on from the queue
 
     if (m_bHelpShown == 0) {
         AppRegistry().WriteInt("Newbie", "Help", 1);
         AfxGetApp()->WinHelp(kNewUserHelpContext, HELP_CONTEXT);
     }
+    ReportUnsavedSettings();
+}
+
+void CTrovelView::ReportUnsavedSettings()
+{
+    const CRegistryKey& reg = AppRegistry();
+    CTrovelApp* pApp = GetTrovelApp();
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame());
+    if ((!reg.m_bReadOnly && !reg.m_bWriteFailed) || pApp->m_bSettingsLossReported ||
+        (pFrame != nullptr && pFrame->m_bShutdown))
+        return;
+    pApp->m_bSettingsLossReported = TRUE; // once per run; the program keeps working without them
+    CDialogShowingScope showing(this);
+    ::MessageBoxA(m_hWnd, kSettingsNotSavedText, pApp->m_strAppName.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 RECT CTrovelView::CalcFrameRect()

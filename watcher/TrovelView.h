@@ -64,6 +64,10 @@ public:
 
     // Dialog-showing protocol: flag and tool tip follow the modal dialogs of the program.
     void SetDialogShowing(bool bShowing);
+    // Tells the user, once per run, when settings could not be saved (the store refused or failed).
+    void ReportUnsavedSettings();
+    static constexpr const char* kSettingsNotSavedText =
+        "Trovel cannot save its settings. It keeps working, but changes made now are lost when it ends.";
 
     // The scan, the recogniser and the paste.
     void OnPathCommand(UINT nID);

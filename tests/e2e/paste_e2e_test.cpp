@@ -15,7 +15,8 @@
 
 namespace {
 
-const char kRoot[] = "Software\\Larkfield Software\\Trovel";
+// Both flavours keep the machine key in its 32-bit view; the 64-bit one sees it below WOW6432Node.
+const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
 const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadSaveAs = 0x103;
 const int kFileNameField = 1148; // the Explorer-style dialog's name combo box
@@ -108,6 +109,7 @@ protected:
     void SetUp() override
     {
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Larkfield Software\\Trovel"); // a user's own key comes first
         ASSERT_TRUE(SetValue("Newbie", "Help", "1")); // no help viewer at start
         const struct { const char* index; std::string path; const char* name; const char* id; } favourites[] = {
             {"0", "C:\\windows\\", "Windows", "5000"},

@@ -16,7 +16,10 @@
 
 namespace {
 
-const char kRoot[] = "Software\\Larkfield Software\\Trovel";
+// Both flavours keep the machine key in its 32-bit view; the 64-bit one sees it below WOW6432Node.
+const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
+// A user's own key, where the machine key is closed to them.
+const char kUserRoot[] = "Software\\Larkfield Software\\Trovel";
 const UINT kTrayIconId = 109;
 const UINT kAppClose = WM_APP + 0x20;
 
@@ -40,6 +43,7 @@ void ForgetInstallation()
 {
     KeepTrayShown();
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+    DeleteKeyTree(HKEY_CURRENT_USER, kUserRoot);
     ::DeleteFileA(SettingsFilePath().c_str());
 }
 
@@ -294,17 +298,25 @@ TEST(EndToEnd, NewUserHelpOpensAtTheFirstStartOnly)
     ::RemoveDirectoryA(dir.c_str());
 }
 
-TEST(EndToEnd, SecondStartEndsAndLeavesTheRunningCopyAlone)
+TEST(EndToEnd, SecondStartBringsUpTheRunningCopysPreferencesAndEnds)
 {
     SeenInstallation();
     TrovelProcess first;
     ASSERT_TRUE(first.WaitUntil([&] { return TrayKnowsIcon(first.View(), kTrayIconId); }));
-    {
+    for (int start = 1; start <= 2; ++start) {
         TrovelProcess second;
         ASSERT_TRUE(second.WaitForExit());
         EXPECT_EQ(second.ExitCode(), 0u);
         EXPECT_FALSE(second.SawVisibleWindow());
+        // The running copy shows its sheet, as on a double-click; a second request stacks no other.
+        EXPECT_TRUE(first.WaitUntil([&] { return first.Shown("Preferences") != nullptr; }));
     }
+    ::Sleep(300);
+    int sheets = 0;
+    for (HWND hWnd = ::FindWindowA("#32770", "Preferences"); hWnd != nullptr;
+         hWnd = ::FindWindowExA(nullptr, hWnd, "#32770", "Preferences"))
+        sheets += ::IsWindowVisible(hWnd) ? 1 : 0;
+    EXPECT_EQ(sheets, 1);
     EXPECT_TRUE(first.Alive());
     EXPECT_TRUE(TrayKnowsIcon(first.View(), kTrayIconId));
     ::PostMessageA(first.Frame(), kAppClose, 0, 0);
@@ -315,6 +327,64 @@ TEST(EndToEnd, SecondStartEndsAndLeavesTheRunningCopyAlone)
     ASSERT_TRUE(again.WaitUntil([&] { return TrayKnowsIcon(again.View(), kTrayIconId); }));
     ::PostMessageA(again.Frame(), kAppClose, 0, 0);
     EXPECT_TRUE(again.WaitForExit());
+}
+
+TEST(EndToEnd, RestartManagerEndWithPreferencesOpenSavesAndEndsTheProcess)
+{
+    const UINT kPreferences = 32771;
+    const LPARAM kCloseApp = 0x1; // ENDSESSION_CLOSEAPP: the session goes on, only the program must end
+    SeenInstallation();
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "P0", std::string("C:\\", 4)));
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "SN0", std::string("Drive", 6)));
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "ID0", std::string("5000", 5)));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PtrList");
+    {
+        TrovelProcess trovel;
+        ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        HWND hView = trovel.View();
+        ::PostMessageA(hView, WM_COMMAND, kPreferences, 0);
+        ASSERT_TRUE(trovel.WaitUntil([&] { return trovel.Shown("Preferences") != nullptr; }));
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(trovel.Frame(), WM_QUERYENDSESSION, 0, kCloseApp, SMTO_NORMAL, 30000, &result);
+        ::SendMessageTimeoutA(trovel.Frame(), WM_ENDSESSION, TRUE, kCloseApp, SMTO_NORMAL, 30000, &result);
+        ASSERT_TRUE(trovel.WaitForExit());
+        EXPECT_EQ(trovel.ExitCode(), 0u);
+        EXPECT_FALSE(TrayKnowsIcon(hView, kTrayIconId));
+    }
+    EXPECT_EQ(Stored("PathList"), (std::vector<std::string>{":<ID0>=<5000>", ":<ID1>=<0>", ":<P0>=<C:\\>", ":<P1>=<>",
+                                                           ":<SN0>=<Drive>", ":<SN1>=<>"}));
+    EXPECT_EQ(Stored("PtrList"), (std::vector<std::string>{":<CN0>=<>", ":<ID0>=<0>", ":<WT0>=<>"}));
+    // The single-copy name went with the process: the next start runs.
+    TrovelProcess again;
+    ASSERT_TRUE(again.WaitUntil([&] { return TrayKnowsIcon(again.View(), kTrayIconId); }));
+    ::PostMessageA(again.Frame(), kAppClose, 0, 0);
+    EXPECT_TRUE(again.WaitForExit());
+}
+
+TEST(EndToEnd, MachineKeyClosedToTheUserKeepsTheirSettingsInAKeyOfTheirOwn)
+{
+    SeenInstallation();
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "P0", std::string("C:\\", 4)));
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "SN0", std::string("Drive", 6)));
+    ASSERT_TRUE(WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "ID0", std::string("5000", 5)));
+    ASSERT_TRUE(SetKeyWritable(HKEY_LOCAL_MACHINE, kRoot, false)); // a standard user's view of it
+    const std::vector<std::string> machine = DumpKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+    for (int start = 1; start <= 2; ++start) {
+        TrovelProcess trovel;
+        ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+        ASSERT_TRUE(trovel.WaitForExit());
+        EXPECT_FALSE(trovel.SawVisibleWindow()); // saved, so nothing to tell
+        EXPECT_TRUE(trovel.HelpViewers().empty()); // the seeded new-user flag holds
+    }
+    EXPECT_EQ(DumpKeyTree(HKEY_LOCAL_MACHINE, kRoot), machine);
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, kUserRoot),
+              (std::vector<std::string>{"Newbie\\", "Newbie:<Help>=<1>", "PathList\\", "PathList:<ID0>=<5000>",
+                                        "PathList:<ID1>=<0>", "PathList:<P0>=<C:\\>", "PathList:<P1>=<>",
+                                        "PathList:<SN0>=<Drive>", "PathList:<SN1>=<>", "PtrList\\", "PtrList:<CN0>=<>",
+                                        "PtrList:<ID0>=<0>", "PtrList:<WT0>=<>"}));
+    SetKeyWritable(HKEY_LOCAL_MACHINE, kRoot, true);
+    DeleteKeyTree(HKEY_CURRENT_USER, kUserRoot);
 }
 
 TEST(EndToEnd, RestartedShellGetsTheIconBack)

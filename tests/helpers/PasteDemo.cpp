@@ -52,7 +52,7 @@ int main(int argc, char** argv)
 
     // The first-run settings file: read once, by the start that creates the settings key.
     HKEY hExisting = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTrovelRoot, 0, KEY_READ, &hExisting) == ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTrovelRoot, 0, KEY_READ | KEY_WOW64_32KEY, &hExisting) == ERROR_SUCCESS) {
         ::RegCloseKey(hExisting);
         return Fail("Trovel has run in this Wine prefix before; the settings file would be ignored");
     }

@@ -169,8 +169,8 @@ int main(int argc, char** argv)
 
     int stored = 0;
     HKEY hList = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kTrovelRoot) + "\\PathList").c_str(), 0, KEY_READ, &hList) ==
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kTrovelRoot) + "\\PathList").c_str(), 0,
+                        KEY_READ | KEY_WOW64_32KEY, &hList) == ERROR_SUCCESS) {
         for (int i = 0;; ++i) {
             std::string path = StoredText(hList, "P" + std::to_string(i));
             if (path.empty())

@@ -73,6 +73,8 @@ TEST_F(PreferencesTest, RemovingRenamingAndTheDesktopNode)
         HWND hPaths = page.m_listPaths.m_hWnd, hTree = page.m_treeFolders.m_hWnd;
         Click(Item(page, IDC_BTN_REMOVE)); // disabled while no row is selected
         ClickListRow(hPaths, 1);
+        TypeInto(Item(page, IDC_EDIT_NAME), std::string(300, 'n')); // the store reads back 259 bytes at most
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd)[1], std::string(259, 'n'));
         TypeInto(Item(page, IDC_EDIT_NAME), "Second");
         EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), (Texts{"A", "Second", "C", "D"})); // that row only
         ClickListRow(hPaths, 0);

@@ -1,6 +1,8 @@
 // Registry observers for the tests.
 #include "tests/support/RegistryDump.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 
 bool WriteRawValue(HKEY hive, const std::string& keyPath, const char* pszName, const std::string& bytes, DWORD type)
@@ -86,4 +88,21 @@ std::vector<std::string> DumpKeyTree(HKEY hive, const std::string& keyPath)
     DumpInto(hKey, "", out);
     ::RegCloseKey(hKey);
     return out;
+}
+
+bool SetKeyWritable(HKEY hive, const std::string& keyPath, bool bWritable, REGSAM samView)
+{
+    // Everyone may do everything, except (when closed) set values and make sub-keys.
+    const char* pszSddl = bWritable ? "D:(A;;KA;;;WD)" : "D:(D;;0x6;;;WD)(A;;KA;;;WD)";
+    PSECURITY_DESCRIPTOR pSd = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(pszSddl, SDDL_REVISION_1, &pSd, nullptr))
+        return false;
+    HKEY hKey = nullptr;
+    bool ok = ::RegOpenKeyExA(hive, keyPath.c_str(), 0, WRITE_DAC | samView, &hKey) == ERROR_SUCCESS;
+    if (ok) {
+        ok = ::RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, pSd) == ERROR_SUCCESS;
+        ::RegCloseKey(hKey);
+    }
+    ::LocalFree(pSd);
+    return ok;
 }

@@ -17,3 +17,7 @@ bool DeleteKeyTree(HKEY hive, const std::string& keyPath);
 // "A\B\" and followed by its own contents. A value reads "A\B:<name>=<text>" (":<name>=<text>" for
 // values of keyPath itself); one that is not a REG_SZ of its text plus one NUL gets " !raw" appended.
 std::vector<std::string> DumpKeyTree(HKEY hive, const std::string& keyPath);
+
+// Closes the key to writing (values and sub-keys) for everyone, or opens it again, with a DACL;
+// reading stays allowed. Wine checks it whenever the key is opened for writing.
+bool SetKeyWritable(HKEY hive, const std::string& keyPath, bool bWritable, REGSAM samView = 0);

@@ -1,5 +1,8 @@
 // The path list and the dialog table in their registry form.
 #include "paths/PathList.h"
+#include "app/RegistryKey.h"
+#include "fw/MbcsText.h"
+#include "prefs/FolderTree.h"
 #include "tests/support/RegistryDump.h"
 #include "tests/support/TestApp.h"
 
@@ -183,6 +186,83 @@ TEST(PathLists, DialogTableIsCarriedAlongWithTextsCutTo50Characters)
     EXPECT_EQ(stored, (std::vector<std::string>{"<CN0>=<" + std::string(50, 'c') + ">", "<CN1>=<#32770>", "<CN2>=<>",
                                                 "<ID0>=<5003>", "<ID1>=<5000>", "<ID2>=<0>",
                                                 "<WT0>=<" + std::string(50, 't') + ">", "<WT1>=<Open>", "<WT2>=<>"}));
+}
+
+TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
+{
+    using Ids = std::vector<std::string>;
+    const struct { const char* label; Ids stored; std::vector<int> loaded; } cases[] = {
+        {"the menu's commands: Shutdown, Preferences, Help Topics, About", {"32775", "5000", "32771", "350", "57664"},
+         {5001, 5000, 5002, 5003, 5004}},
+        {"the framework's Exit, and another entry's command in the low word", {"57665", "70536", "5002"},
+         {5000, 5001, 5002}},
+        {"no path id left", {"5000", "5001", "5002", "5003", "5004", "32775"}, {5000, 5001, 5002, 5003, 5004, 0}},
+        {"ids that run nothing stay as stored", {"1", "-1", "6000", "5004"}, {1, -1, 6000, 5004}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchRegistryRoot scratch;
+        std::vector<Row> rows;
+        for (const std::string& id : c.stored)
+            rows.push_back({"C:\\" + id + "\\", "N" + id, id});
+        StoreRows(scratch, "PathList", "P", "SN", rows);
+        CDialogList dialogs;
+        CPathList paths;
+        LoadPathLists(scratch.Key(), dialogs, paths);
+        std::vector<int> ids;
+        for (const auto& entry : paths)
+            ids.push_back(entry->nID);
+        EXPECT_EQ(ids, c.loaded);
+    }
+}
+
+TEST(PathLists, LongAndDoubleByteNamesSurviveTheStore)
+{
+    // 表 in code page 932 is 0x95 0x5C: its trail byte is a backslash.
+    const std::string hyo = "\x95\x5C", utf8Ae = "\xC3\xA4";
+    const struct { std::string text; size_t max; UINT cp; std::string left; } cuts[] = {
+        {std::string(300, 'n'), 259, 1252, std::string(259, 'n')},
+        {"a" + hyo + hyo, 4, 932, "a" + hyo},   // 4 bytes would split the second 表
+        {"a" + hyo + hyo, 5, 932, "a" + hyo + hyo},
+        {"ab" + utf8Ae, 3, CP_UTF8, "ab"},
+        {"", 10, 932, ""},
+    };
+    for (const auto& c : cuts)
+        EXPECT_EQ(MbcsLeft(c.text, c.max, c.cp), c.left) << c.text << " cp " << c.cp;
+
+    // The display name of a folder whose own name ends in that byte is the whole name, not "".
+    EXPECT_EQ(EntryNameForPath("C:\\Data\\" + hyo, 932), hyo);
+    EXPECT_EQ(EntryNameForPath("C:\\Data\\" + hyo, 1252), ""); // as a single-byte text it is a separator
+    EXPECT_EQ(EntryNameForPath("C:\\" + hyo + "\\Work", 932), "Work");
+    EXPECT_TRUE(MbcsEndsWith("C:\\" + hyo + "\\", '\\', 932));
+    EXPECT_FALSE(MbcsEndsWith("C:\\" + hyo, '\\', 932));
+
+    // The first-run file: names longer than a read gives back are cut on a character boundary, so
+    // neither they nor the favourites after them are lost at the next start.
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string file = std::string(temp) + "TrovelNames" + std::to_string(::GetCurrentProcessId()) + ".INI";
+    std::string names;
+    for (int i = 0; i < 200; ++i)
+        names += hyo;
+    FILE* pFile = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(pFile, nullptr);
+    const std::string text = "[PathList]\nP0=C:\\A\\\nSN0=" + names + "\nID0=5000\nP1=C:\\B\\\nSN1=" +
+                             std::string(300, 'n') + "\nID1=5001\nP2=C:\\C\\\nsn2=C\nID2=5002\n";
+    std::fwrite(text.data(), 1, text.size(), pFile);
+    std::fclose(pFile);
+    ScratchRegistryRoot scratch;
+    HKEY hRoot = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Path().c_str(), 0, KEY_WRITE, &hRoot), ERROR_SUCCESS);
+    EXPECT_TRUE(scratch.Key().ImportIniFile(hRoot, file, 932));
+    ::RegCloseKey(hRoot);
+    ::DeleteFileA(file.c_str());
+    CDialogList dialogs;
+    CPathList paths;
+    LoadPathLists(scratch.Key(), dialogs, paths);
+    EXPECT_EQ(Describe(paths), (std::vector<std::string>{"C:\\A\\|" + names.substr(0, 258) + "|5000",
+                                                         "C:\\B\\|" + std::string(259, 'n') + "|5001",
+                                                         "C:\\C\\|C|5002"}));
 }
 
 } // namespace

@@ -141,6 +141,17 @@ protected:
         return below;
     }
 
+    // The start's choice over a root that can be written; true when it made the root (and imported).
+    bool OpenRoot()
+    {
+        SettingsPlaces places;
+        places.hMachineHive = places.hUserHive = HKEY_CURRENT_USER;
+        places.strMachinePath = m_rootPath;
+        places.strUserPath = m_rootPath + " of the user"; // never made: the root can be written
+        places.strFirstRunFile = m_iniPath;
+        return TestApp().OpenSettingsRoot(places) == SettingsSource::MachineCreated;
+    }
+
     static constexpr const char* kParent = "Software\\Larkfield Software";
     std::string m_savedName, m_appName, m_iniPath, m_rootPath;
     CRegistryKey m_savedRoot;
@@ -172,7 +183,7 @@ TEST_F(FirstRunImport, LinesBecomeKeysAndValuesBelowTheNewRootOnly)
         SCOPED_TRACE(c.label);
         Clean();
         WriteIni(c.file);
-        EXPECT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+        EXPECT_TRUE(OpenRoot());
         EXPECT_EQ(WrittenBelowRoot(), c.expected);
         EXPECT_EQ(TestApp().m_regRoot.m_strKey, m_rootPath);
         HKEY hOutside = nullptr;
@@ -183,15 +194,15 @@ TEST_F(FirstRunImport, LinesBecomeKeysAndValuesBelowTheNewRootOnly)
 TEST_F(FirstRunImport, RunsOnlyInTheStartThatCreatesTheRoot)
 {
     WriteIni("[Tree]\nNet=0\n");
-    ASSERT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    ASSERT_TRUE(OpenRoot());
     WriteIni("[Tree]\nNet=1\nRemov=0\n");
-    EXPECT_FALSE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    EXPECT_FALSE(OpenRoot());
     EXPECT_EQ(WrittenBelowRoot(), (std::vector<std::string>{"Tree\\", "Tree:<Net>=<0>"}));
 }
 
 TEST_F(FirstRunImport, MissingFileLeavesTheNewRootEmpty)
 {
-    EXPECT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    EXPECT_TRUE(OpenRoot());
     EXPECT_TRUE(WrittenBelowRoot().empty());
     EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, kParent), (std::vector<std::string>{m_appName + "\\"}));
 }

@@ -1,5 +1,6 @@
 // Start-up rules and the whole in-process start: document, hidden frame, view, timer, tray icon, close.
 #include "app/FrameGeometry.h"
+#include "app/InstanceGuard.h"
 #include "app/MainFrame.h"
 #include "app/OsGate.h"
 #include "app/TrovelDoc.h"
@@ -12,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -92,6 +96,14 @@ class InProcessStart : public ::testing::Test {
 protected:
     void Launch()
     {
+        Create();
+        // The start routine runs from the frame's one-shot timer.
+        ASSERT_TRUE(PumpUntil([this] { return m_pView->m_bFrameSizeKnown; }));
+    }
+
+    // Document, frame and view; the start routine has not run yet.
+    void Create()
+    {
         KeepTrayShown();
         TestApp().m_helpCalls.clear();
         TestApp().AddDocTemplate(new CSingleDocTemplate(
@@ -106,8 +118,6 @@ protected:
         m_hFrame = m_pFrame->m_hWnd;
         m_hView = m_pView->m_hWnd;
         EXPECT_FALSE(::IsWindowVisible(m_hFrame));
-        // The start routine runs from the frame's one-shot timer.
-        ASSERT_TRUE(PumpUntil([this] { return m_pView->m_bFrameSizeKnown; }));
     }
 
     void Shutdown()
@@ -195,28 +205,163 @@ TEST_F(InProcessStart, PlainCloseHidesAndShutdownSavesListsAndRemovesTheIcon)
     EXPECT_EQ(m_pView->m_pathList[0]->strName, "Work");
 }
 
-TEST_F(InProcessStart, SessionEndSavesListsAndLeavesAnOpenDialogsWindowsStanding)
+// With a dialog open the process ends inside the handler: see the end-to-end tests.
+TEST_F(InProcessStart, SessionEndSavesListsAndEndsAsAShutdownDoes)
 {
     const std::vector<std::string> saved = {":<ID0>=<5000>", ":<ID1>=<0>", ":<P0>=<C:\\Work\\>", ":<P1>=<>",
                                             ":<SN0>=<Work>", ":<SN1>=<>"};
     Launch();
     m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", 5000}));
-    {
-        CDialogShowingScope showing(m_pView); // as while Preferences is up
-        ::SendMessageA(m_hFrame, WM_ENDSESSION, TRUE, 0);
-        EXPECT_TRUE(::IsWindow(m_hFrame) && ::IsWindow(m_hView));
-        EXPECT_FALSE(TrayKnowsIcon(m_hView, CTrovelView::kTrayIconId));
-        EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"), saved);
-    }
-    Shutdown();
-
-    Launch();
-    DeleteKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList");
-    ::SendMessageA(m_hFrame, WM_ENDSESSION, TRUE, 0); // no dialog: the program ends as on a shutdown
+    ::SendMessageA(m_hFrame, WM_ENDSESSION, TRUE, 0);
     EXPECT_FALSE(::IsWindow(m_hFrame));
     EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
     EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"), saved);
     PumpUntil([] { return true; });
+}
+
+TEST_F(InProcessStart, SpuriousTaskbarCreatedKeepsTheIconKnownSoShutdownRemovesIt)
+{
+    Launch();
+    ASSERT_TRUE(TrayKnowsIcon(m_hView, CTrovelView::kTrayIconId));
+    // Any process may broadcast it while the shell still shows the icon.
+    ::SendMessageA(m_hFrame, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(m_pView->m_trayIcon.m_bEnabled);
+    EXPECT_TRUE(m_pView->m_trayIcon.SetTooltipText("Trovel"));
+    Shutdown();
+    EXPECT_FALSE(TrayKnowsIcon(m_hView, CTrovelView::kTrayIconId));
+}
+
+// Watches this process's message boxes from another thread: records the text of each and whether
+// the view showed a dialog then, and hands the box to the test's action (which must end it).
+class BoxWatcher {
+public:
+    BoxWatcher(CTrovelView** ppView, std::function<void(HWND)> onBox)
+        : m_ppView(ppView), m_onBox(std::move(onBox)), m_hThread(::CreateThread(nullptr, 0, &Run, this, 0, nullptr))
+    {
+    }
+    ~BoxWatcher()
+    {
+        m_bStop = true;
+        ::WaitForSingleObject(m_hThread, INFINITE);
+        ::CloseHandle(m_hThread);
+    }
+    std::vector<std::string> m_texts;
+    std::vector<bool> m_showing;
+
+private:
+    static DWORD WINAPI Run(LPVOID pv)
+    {
+        auto* self = static_cast<BoxWatcher*>(pv);
+        while (!self->m_bStop) {
+            HWND hBox = ::FindWindowA("#32770", "Trovel");
+            if (hBox != nullptr && ::IsWindowVisible(hBox)) {
+                char text[256] = {};
+                ::GetDlgItemTextA(hBox, 0xFFFF, text, sizeof(text));
+                self->m_texts.push_back(text);
+                self->m_showing.push_back(*self->m_ppView != nullptr && (*self->m_ppView)->m_bDialogShowing);
+                self->m_onBox(hBox);
+                for (int i = 0; i < 500 && ::IsWindow(hBox); ++i)
+                    ::Sleep(10);
+            }
+            ::Sleep(10);
+        }
+        return 0;
+    }
+    CTrovelView** m_ppView;
+    std::function<void(HWND)> m_onBox;
+    volatile bool m_bStop = false;
+    HANDLE m_hThread;
+};
+
+TEST_F(InProcessStart, AppCloseWhileTheIconBoxIsUpWaitsForTheBox)
+{
+    Create();
+    // The shell knows an icon of the view's window and id already: the start's add fails.
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = m_hView;
+    nid.uID = CTrovelView::kTrayIconId;
+    nid.uFlags = NIF_ICON;
+    nid.hIcon = ::LoadIconA(nullptr, (LPCSTR)IDI_APPLICATION);
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &nid));
+    {
+        const HWND hFrame = m_hFrame;
+        BoxWatcher watcher(&m_pView, [hFrame](HWND) { ::PostMessageA(hFrame, WM_APP_CLOSE, 0, 0); });
+        EXPECT_TRUE(PumpUntil([hFrame] { return !::IsWindow(hFrame); }));
+        m_pView = nullptr;
+        EXPECT_EQ(watcher.m_texts, std::vector<std::string>{"Failed to create tray icon"});
+        EXPECT_EQ(watcher.m_showing, std::vector<bool>{true});
+    }
+    EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"),
+              (std::vector<std::string>{":<ID0>=<0>", ":<P0>=<>", ":<SN0>=<>"}));
+    ::Shell_NotifyIconA(NIM_DELETE, &nid);
+}
+
+TEST_F(InProcessStart, CloseWithTheDialogFlagSetButNoDialogWaitsWithoutSpinning)
+{
+    Launch();
+    {
+        CDialogShowingScope showing(m_pView); // a dialog about to open: no window of it yet
+        ::PostMessageA(m_hFrame, WM_APP_CLOSE, 0, 0);
+        int closes = 0;
+        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 300; ::Sleep(10)) {
+            MSG msg;
+            for (int i = 0; i < 1000 && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+                closes += msg.hwnd == m_hFrame && msg.message == WM_CLOSE;
+                ::DispatchMessageA(&msg);
+            }
+        }
+        EXPECT_LE(closes, 1);
+        EXPECT_TRUE(::IsWindow(m_hFrame));
+    }
+    // The dialog's end asks again, and the close goes through.
+    EXPECT_TRUE(PumpUntil([this] { return !::IsWindow(m_hFrame); }));
+    EXPECT_FALSE(TrayKnowsIcon(m_hView, CTrovelView::kTrayIconId));
+}
+
+TEST_F(InProcessStart, SettingsThatCannotBeSavedAreToldOncePerRun)
+{
+    m_scratch.Key().m_bReadOnly = TRUE; // nowhere to save
+    TestApp().m_bSettingsLossReported = FALSE;
+    BoxWatcher watcher(&m_pView, [](HWND hBox) { ::PostMessageA(hBox, WM_CLOSE, 0, 0); });
+    Launch(); // the first start's new-user flag cannot be written
+    EXPECT_EQ(watcher.m_texts, std::vector<std::string>{CTrovelView::kSettingsNotSavedText});
+    EXPECT_EQ(watcher.m_showing, std::vector<bool>{true});
+    EXPECT_FALSE(m_pView->m_bDialogShowing);
+    EXPECT_TRUE(TrayKnowsIcon(m_hView, CTrovelView::kTrayIconId)); // and the program works on
+
+    m_pView->SavePathLists(); // fails again: not told twice
+    m_pView->ReportUnsavedSettings();
+    PumpUntil([] { return true; });
+    ::Sleep(100);
+    EXPECT_EQ(watcher.m_texts.size(), 1u);
+}
+
+TEST(InstanceGuard, ANameClosedToThisProcessMeansAnotherCopyRuns)
+{
+    char name[64];
+    std::snprintf(name, sizeof(name), "TrovelGuardTest%lu", ::GetCurrentProcessId());
+    {
+        CInstanceGuard first, second;
+        EXPECT_TRUE(first.Claim(name));
+        EXPECT_FALSE(second.Claim(name));
+    }
+    // Made by a copy that runs with elevation: this process may not even open it.
+    const std::string closed = std::string(name) + " closed";
+    PSECURITY_DESCRIPTOR pSd = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:", SDDL_REVISION_1, &pSd, nullptr));
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), pSd, FALSE};
+    HANDLE hOther = ::CreateMutexA(&sa, FALSE, closed.c_str());
+    ::LocalFree(pSd);
+    ASSERT_NE(hOther, nullptr);
+    {
+        CInstanceGuard guard;
+        EXPECT_FALSE(guard.Claim(closed.c_str()));
+    }
+    ::CloseHandle(hOther);
+    CInstanceGuard after;
+    EXPECT_TRUE(after.Claim(closed.c_str()));
 }
 
 } // namespace

@@ -1,0 +1,174 @@
+// The choice of the settings key, the seeding of a user's own key, and the copy of a key tree.
+#include "app/SettingsStore.h"
+
+#include <vector>
+
+namespace {
+const char kCompanyKey[] = "Larkfield Software\\";
+
+bool KeyExists(HKEY hive, const std::string& path, REGSAM samView)
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | samView, &hKey) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+// Fills the user's new key from the first of: a virtualised copy, the machine key, the first-run file.
+SettingsSource Seed(const SettingsPlaces& places, const CRegistryKey& store, HKEY hUserKey)
+{
+    for (const std::string& path : places.virtualCopies) {
+        HKEY hSource = nullptr;
+        if (::RegOpenKeyExA(places.hUserHive, path.c_str(), 0, KEY_READ, &hSource) == ERROR_SUCCESS) {
+            if (!CopyKeyTree(hSource, hUserKey))
+                store.m_bWriteFailed = TRUE;
+            ::RegCloseKey(hSource);
+            return SettingsSource::UserFromVirtualCopy;
+        }
+    }
+    HKEY hSource = nullptr;
+    if (::RegOpenKeyExA(places.hMachineHive, places.strMachinePath.c_str(), 0, KEY_READ | places.samMachineView,
+                        &hSource) == ERROR_SUCCESS) {
+        if (!CopyKeyTree(hSource, hUserKey, places.samMachineView))
+            store.m_bWriteFailed = TRUE;
+        ::RegCloseKey(hSource);
+        return SettingsSource::UserFromMachine;
+    }
+    store.ImportIniFile(hUserKey, places.strFirstRunFile);
+    return SettingsSource::UserFromFile;
+}
+
+void PointAt(CRegistryKey& store, HKEY hive, const std::string& path, REGSAM samView)
+{
+    store.m_hRoot = hive;
+    store.m_strKey = path;
+    store.m_samView = samView;
+}
+}
+
+SettingsSource ChooseSettingsStore(const SettingsPlaces& places, CRegistryKey& store)
+{
+    store.m_bReadOnly = FALSE;
+    store.m_bWriteFailed = FALSE;
+    HKEY hKey = nullptr;
+    DWORD disposition = 0;
+
+    // Once the user has a key of their own, their settings come from there, whatever the machine
+    // key allows today (a start with elevation must not show other favourites).
+    if (KeyExists(places.hUserHive, places.strUserPath, 0)) {
+        store.m_samView = 0;
+        if (store.OpenRoot(&hKey, &disposition, places.hUserHive, places.strUserPath.c_str())) {
+            ::RegCloseKey(hKey);
+            return SettingsSource::User;
+        }
+        store.m_bReadOnly = TRUE;
+        return SettingsSource::NowhereToSave;
+    }
+
+    // The machine key where it can be written: shared by all users, as it always was.
+    store.m_samView = places.samMachineView;
+    if (store.OpenRoot(&hKey, &disposition, places.hMachineHive, places.strMachinePath.c_str())) {
+        const bool created = disposition == REG_CREATED_NEW_KEY;
+        if (created)
+            store.ImportIniFile(hKey, places.strFirstRunFile);
+        ::RegCloseKey(hKey);
+        return created ? SettingsSource::MachineCreated : SettingsSource::Machine;
+    }
+
+    // Closed to this user (a standard user, or no elevation): a key of their own, seeded once.
+    store.m_samView = 0;
+    if (store.OpenRoot(&hKey, &disposition, places.hUserHive, places.strUserPath.c_str())) {
+        SettingsSource source =
+            disposition == REG_CREATED_NEW_KEY ? Seed(places, store, hKey) : SettingsSource::User;
+        ::RegCloseKey(hKey);
+        return source;
+    }
+
+    // Nowhere to save: show what the user saw before, and refuse every write.
+    PointAt(store, places.hMachineHive, places.strMachinePath, places.samMachineView);
+    for (const std::string& path : places.virtualCopies) {
+        if (KeyExists(places.hUserHive, path, 0)) {
+            PointAt(store, places.hUserHive, path, 0);
+            break;
+        }
+    }
+    store.m_bReadOnly = TRUE;
+    return SettingsSource::NowhereToSave;
+}
+
+std::string SettingsRootPath(const std::string& appName)
+{
+    return std::string("Software\\") + kCompanyKey + appName;
+}
+
+SettingsPlaces DefaultSettingsPlaces(const std::string& appName)
+{
+    SettingsPlaces places;
+    places.hMachineHive = HKEY_LOCAL_MACHINE;
+    places.strMachinePath = SettingsRootPath(appName);
+    places.samMachineView = MachineViewFlags(sizeof(void*) == 8, sizeof(void*) == 8 || RunningOnWow64());
+    places.hUserHive = HKEY_CURRENT_USER;
+    places.strUserPath = SettingsRootPath(appName);
+    // Where Windows put the machine key's writes of a 32-bit program without a manifest: on 64-bit
+    // Windows below WOW6432Node, on 32-bit Windows without it.
+    const std::string virtualStore = "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\";
+    places.virtualCopies = {virtualStore + "WOW6432Node\\" + kCompanyKey + appName,
+                            virtualStore + kCompanyKey + appName};
+    places.strFirstRunFile = FirstRunFilePath(appName);
+    return places;
+}
+
+REGSAM MachineViewFlags(bool b64BitProgram, bool bOn64BitWindows)
+{
+    return (b64BitProgram || bOn64BitWindows) ? KEY_WOW64_32KEY : 0;
+}
+
+bool RunningOnWow64()
+{
+    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
+    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
+    IsWow64ProcessFn pfn =
+        hKernel != nullptr ? reinterpret_cast<IsWow64ProcessFn>(::GetProcAddress(hKernel, "IsWow64Process")) : nullptr;
+    BOOL bWow64 = FALSE;
+    return pfn != nullptr && pfn(::GetCurrentProcess(), &bWow64) && bWow64;
+}
+
+BOOL CopyKeyTree(HKEY hSource, HKEY hDest, REGSAM samSourceView)
+{
+    DWORD nSubKeys = 0, maxSubKeyLen = 0, nValues = 0, maxNameLen = 0, maxDataLen = 0;
+    if (::RegQueryInfoKeyA(hSource, nullptr, nullptr, nullptr, &nSubKeys, &maxSubKeyLen, nullptr, &nValues,
+                           &maxNameLen, &maxDataLen, nullptr, nullptr) != ERROR_SUCCESS)
+        return FALSE;
+    BOOL ok = TRUE;
+    std::vector<char> name(maxNameLen + 1 > maxSubKeyLen + 1 ? maxNameLen + 1 : maxSubKeyLen + 1);
+    std::vector<BYTE> data(maxDataLen + 1);
+    for (DWORD i = 0; i < nValues; ++i) {
+        DWORD nameLen = (DWORD)name.size(), dataLen = (DWORD)data.size(), type = 0;
+        if (::RegEnumValueA(hSource, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) !=
+                ERROR_SUCCESS ||
+            ::RegSetValueExA(hDest, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS)
+            ok = FALSE;
+    }
+    for (DWORD i = 0; i < nSubKeys; ++i) {
+        DWORD nameLen = (DWORD)name.size();
+        if (::RegEnumKeyExA(hSource, i, name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            ok = FALSE;
+            continue;
+        }
+        HKEY hFrom = nullptr, hTo = nullptr;
+        if (::RegOpenKeyExA(hSource, name.data(), 0, KEY_READ | samSourceView, &hFrom) != ERROR_SUCCESS) {
+            ok = FALSE;
+            continue;
+        }
+        if (::RegCreateKeyExA(hDest, name.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
+                              &hTo, nullptr) == ERROR_SUCCESS) {
+            ok = CopyKeyTree(hFrom, hTo, samSourceView) && ok;
+            ::RegCloseKey(hTo);
+        } else {
+            ok = FALSE;
+        }
+        ::RegCloseKey(hFrom);
+    }
+    return ok;
+}

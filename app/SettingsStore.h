@@ -1,0 +1,48 @@
+// Where the settings live: the machine key where it can be written, shared by all users; otherwise
+// a key of the user's own with the same layout, seeded once from what the user saw before.
+#pragma once
+
+#include "app/RegistryKey.h"
+
+#include <string>
+#include <vector>
+
+// The keys and the file the choice looks at; every path is below its hive.
+struct SettingsPlaces {
+    HKEY hMachineHive = HKEY_LOCAL_MACHINE;
+    std::string strMachinePath;
+    REGSAM samMachineView = 0;              // KEY_WOW64_32KEY on 64-bit Windows
+    HKEY hUserHive = HKEY_CURRENT_USER;
+    std::string strUserPath;
+    std::vector<std::string> virtualCopies; // below hUserHive, in the order they are tried
+    std::string strFirstRunFile;
+};
+
+enum class SettingsSource {
+    Machine,                   // the machine key, as it was
+    MachineCreated,            // the machine key, made by this start and filled from the first-run file
+    User,                      // the user's key from an earlier start
+    UserFromVirtualCopy,       // the user's key, made now and seeded from the virtualised machine key
+    UserFromMachine,           // ... seeded from the machine key, read only
+    UserFromFile,              // ... seeded from the first-run file, as a first start would be
+    NowhereToSave,             // reads come from what the user saw before; every write is refused
+};
+
+// Points store at the settings of this user and reports where they came from. The machine key and
+// the virtualised copies are only ever opened for reading here.
+SettingsSource ChooseSettingsStore(const SettingsPlaces& places, CRegistryKey& store);
+
+// The real places for this application name and this program's flavour.
+SettingsPlaces DefaultSettingsPlaces(const std::string& appName);
+
+// On 64-bit Windows both flavours keep the machine key in its 32-bit view, where 32-bit installs
+// always had it; Windows 2000 rejects the flag, so it is given only there.
+REGSAM MachineViewFlags(bool b64BitProgram, bool bOn64BitWindows);
+// Whether this 32-bit program runs on 64-bit Windows; looked up at run time (absent before XP SP2).
+bool RunningOnWow64();
+
+// Copies every value (type and data as they are) and every sub-key of hSource into hDest.
+BOOL CopyKeyTree(HKEY hSource, HKEY hDest, REGSAM samSourceView = 0);
+
+// "Software\Larkfield Software\" followed by the application name.
+std::string SettingsRootPath(const std::string& appName);
