@@ -25,6 +25,12 @@ std::string SettingsRootPath(const std::string& appName)
     return "Software\\Larkfield Software\\" + appName;
 }
 
+std::string HtmlHelpPathBeside(const std::string& filePath, const std::string& appName)
+{
+    size_t slash = filePath.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : filePath.substr(0, slash + 1)) + appName + ".chm";
+}
+
 BOOL CTrovelApp::OpenSettingsRoot(HKEY hive)
 {
     HKEY hKey = nullptr;
@@ -45,6 +51,10 @@ BOOL CTrovelApp::InitInstance()
     // favourites over those just edited in the other.
     if (!m_instanceGuard.Claim(("Larkfield Software " + m_strAppName + " running").c_str()))
         return FALSE;
+
+    // The help ships beside the exe as Trovel.chm, whatever the exe is called; a Trovel.HLP
+    // beside it is still preferred.
+    m_strHtmlHelpFilePath = HtmlHelpPathBeside(m_strHelpFilePath, m_strAppName);
 
     // A root that cannot be opened is not reported: reads then give their defaults.
     OpenSettingsRoot(HKEY_LOCAL_MACHINE);
