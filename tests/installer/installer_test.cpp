@@ -1,6 +1,7 @@
 // The 64-bit installer of dist/ (scripts/package.sh), end to end in a fresh prefix: silent install,
 // Trovel started, installed again over the running copy, silent uninstall with Trovel running; then
-// nothing of it remains but the settings.
+// nothing of it remains but the settings. Installed again, an uninstall whose question is answered
+// Yes removes the settings too.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -102,25 +103,75 @@ bool FrameOf(DWORD pid)
     return false;
 }
 
-bool ProcessNamed(const char* pszName)
+// The id of a running process of that file name, or 0.
+DWORD ProcessNamed(const char* pszName)
 {
-    bool found = false;
+    DWORD pid = 0;
     HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof(pe);
-    for (BOOL more = ::Process32First(hSnap, &pe); more && !found; more = ::Process32Next(hSnap, &pe))
-        found = lstrcmpiA(pe.szExeFile, pszName) == 0;
+    for (BOOL more = ::Process32First(hSnap, &pe); more && pid == 0; more = ::Process32Next(hSnap, &pe))
+        if (lstrcmpiA(pe.szExeFile, pszName) == 0)
+            pid = pe.th32ProcessID;
     ::CloseHandle(hSnap);
-    return found;
+    return pid;
 }
 
-bool KeyExists(const char* pszKey, REGSAM view)
+// The uninstaller runs from a copy of itself, named Un.exe by this NSIS; its end is waited for.
+const char kUninstallerCopy[] = "Un.exe";
+
+// Drives the uninstaller's copy as a user would: its confirm page's button, "Yes" to the question
+// about the settings, then the last page's button. True when it ended after asking that question.
+bool UninstallAnsweringYes(const std::string& uninstaller)
+{
+    if (RunToEnd("\"" + uninstaller + "\"") != 0)
+        return false;
+    bool asked = false;
+    bool ended = WaitUntil([&] {
+        const DWORD pid = ProcessNamed(kUninstallerCopy);
+        if (pid == 0)
+            return true;
+        for (HWND hWnd = nullptr; (hWnd = ::FindWindowExA(nullptr, hWnd, "#32770", nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(hWnd, &owner);
+            if (owner != pid || !::IsWindowVisible(hWnd))
+                continue;
+            HWND hYes = ::GetDlgItem(hWnd, IDYES), hNext = ::GetDlgItem(hWnd, IDOK);
+            if (hYes != nullptr) {
+                asked = true;
+                ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), (LPARAM)hYes);
+            } else if (hNext != nullptr && ::IsWindowEnabled(hNext) && ::IsWindowVisible(hNext)) {
+                ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)hNext);
+            } else {
+                continue;
+            }
+            ::Sleep(300); // one click per page
+            break;
+        }
+        return false;
+    });
+    return ended && asked;
+}
+
+bool KeyExists(HKEY hive, const char* pszKey, REGSAM view)
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ | view, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(hive, pszKey, 0, KEY_READ | view, &hKey) != ERROR_SUCCESS)
         return false;
     ::RegCloseKey(hKey);
     return true;
+}
+
+// A favourite in the settings key of that hive and view, as Trovel stores it.
+bool WriteFavourite(HKEY hive, REGSAM view)
+{
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExA(hive, (std::string(kSettingsKey) + "\\PathList").c_str(), 0, nullptr, 0, KEY_WRITE | view,
+                          nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool written = ::RegSetValueExA(hKey, "P0", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\"), 4) == ERROR_SUCCESS;
+    ::RegCloseKey(hKey);
+    return written;
 }
 
 // A value of the installer's Uninstall entry, in the 64-bit view; empty when missing.
@@ -154,7 +205,7 @@ DWORD UninstallNumber(const char* pszName)
     return number;
 }
 
-TEST(Installer, InstallsOverARunningCopyAndUninstallsLeavingOnlyTheSettings)
+TEST(Installer, InstallsOverARunningCopyAndUninstallsLeavingOnlyTheSettingsUnlessAsked)
 {
     const std::string setup = SetupExe();
     ASSERT_FALSE(setup.empty()) << "no dist\\Trovel-*-win64-setup.exe: run scripts/package.sh";
@@ -195,19 +246,32 @@ TEST(Installer, InstallsOverARunningCopyAndUninstallsLeavingOnlyTheSettings)
         Process trovel("\"" + dir + "Trovel.exe\"");
         ASSERT_TRUE(WaitUntil([&] { return FrameOf(trovel.Id()); }));
         ASSERT_EQ(RunToEnd(UninstallText("QuietUninstallString")), 0u);
-        EXPECT_TRUE(WaitUntil([&] { return !Exists(dir) && !KeyExists(kUninstallKey, KEY_WOW64_64KEY); }));
-        // The copy is named Un.exe by this NSIS.
-        EXPECT_TRUE(WaitUntil([&] { return !ProcessNamed("Un.exe"); }));
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(dir) && !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY); }));
+        EXPECT_TRUE(WaitUntil([&] { return ProcessNamed(kUninstallerCopy) == 0; }));
         EXPECT_TRUE(trovel.Ended());
         EXPECT_EQ(trovel.ExitCode(), 0u);
     }
     EXPECT_FALSE(Exists(dir));
     EXPECT_FALSE(Exists(menu));
     EXPECT_FALSE(Exists(startup));
-    EXPECT_FALSE(KeyExists(kUninstallKey, KEY_WOW64_64KEY));
-    EXPECT_FALSE(KeyExists(kUninstallKey, KEY_WOW64_32KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
     // What the runs of Trovel stored stays: a silent uninstall keeps the settings.
-    EXPECT_TRUE(KeyExists(kSettingsKey, KEY_WOW64_32KEY) || KeyExists(kSettingsKey, KEY_WOW64_64KEY));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_WOW64_32KEY) ||
+                KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_WOW64_64KEY));
+
+    // Asked, the user may remove them: the machine key in both views and the user's own copy.
+    ASSERT_EQ(RunToEnd("\"" + setup + "\" /S"), 0u);
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+        ASSERT_TRUE(WriteFavourite(HKEY_LOCAL_MACHINE, view));
+    ASSERT_TRUE(WriteFavourite(HKEY_CURRENT_USER, 0));
+    EXPECT_TRUE(UninstallAnsweringYes(dir + "Uninstall.exe"));
+    EXPECT_FALSE(Exists(dir));
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, view));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Larkfield Software", view));
+    }
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Larkfield Software", 0));
 }
 
 } // namespace
