@@ -209,6 +209,9 @@ TEST(Installer, InstallsOverARunningCopyAndUninstallsLeavingOnlyTheSettingsUnles
 {
     const std::string setup = SetupExe();
     ASSERT_FALSE(setup.empty()) << "no dist\\Trovel-*-win64-setup.exe: run scripts/package.sh";
+    // Trovel-<version>-win64-setup.exe
+    const size_t start = setup.rfind("Trovel-") + 7;
+    const std::string version = setup.substr(start, setup.rfind("-win64") - start);
     const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Trovel\\";
     const std::string menu = Folder(CSIDL_COMMON_PROGRAMS) + "\\Trovel\\";
     const std::string startup = Folder(CSIDL_COMMON_STARTUP) + "\\Trovel.lnk";
@@ -221,8 +224,8 @@ TEST(Installer, InstallsOverARunningCopyAndUninstallsLeavingOnlyTheSettingsUnles
     for (const char* name : shortcuts)
         EXPECT_TRUE(Exists(menu + name)) << name;
     EXPECT_TRUE(Exists(startup));
-    EXPECT_EQ(UninstallText("DisplayName"), "Trovel 1.3 (64-bit)");
-    EXPECT_EQ(UninstallText("DisplayVersion"), "1.3");
+    EXPECT_EQ(UninstallText("DisplayName"), "Trovel " + version + " (64-bit)");
+    EXPECT_EQ(UninstallText("DisplayVersion"), version);
     EXPECT_EQ(UninstallText("Publisher"), "Larkfield Software");
     EXPECT_EQ(UninstallText("DisplayIcon"), dir + "Trovel.exe,0");
     EXPECT_EQ(UninstallText("UninstallString"), "\"" + dir + "Uninstall.exe\"");
