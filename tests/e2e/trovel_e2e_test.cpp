@@ -83,6 +83,8 @@ public:
 
     bool Started() const { return m_bStarted; }
     bool SawVisibleWindow() const { return m_bSawVisible; }
+    // The class of the first window seen visible, for failure messages.
+    const std::string& SawVisibleClass() const { return m_strSawVisibleClass; }
 
     // The main frame: the top-level window of this process titled "Trovel".
     HWND Frame() const
@@ -196,20 +198,32 @@ private:
         return search.found;
     }
 
-    // The help window is meant to show; the program's own windows are not.
+    // The help viewer's windows, and what they own (tool tips), are meant to show; the program's
+    // own windows are not.
     void Sample()
     {
         for (HWND hWnd : TopLevelWindows()) {
-            char className[32] = {};
+            if (m_bSawVisible || !::IsWindowVisible(hWnd) || IsHtmlHelp(hWnd) || IsHtmlHelp(::GetWindow(hWnd, GW_OWNER)))
+                continue;
+            m_bSawVisible = true;
+            char className[64] = {};
             ::GetClassNameA(hWnd, className, sizeof(className));
-            if (std::string(className) != kHtmlHelpClass)
-                m_bSawVisible = m_bSawVisible || ::IsWindowVisible(hWnd);
+            m_strSawVisibleClass = className;
         }
+    }
+
+    // The viewer's windows: "HH Parent", and its "HH Popup" that flashes up as the index loads.
+    static bool IsHtmlHelp(HWND hWnd)
+    {
+        char className[32] = {};
+        return hWnd != nullptr && ::GetClassNameA(hWnd, className, sizeof(className)) > 0 &&
+               std::string(className).compare(0, 3, "HH ") == 0;
     }
 
     PROCESS_INFORMATION m_pi = {};
     bool m_bStarted = false;
     bool m_bSawVisible = false;
+    std::string m_strSawVisibleClass;
 };
 
 bool Send(HWND hWnd, UINT msg)
@@ -242,7 +256,7 @@ TEST(EndToEnd, FirstStartStaysHiddenInTheTrayAndEndsOnlyOnAppClose)
     EXPECT_EQ(trovel.ExitCode(), 0u);
     EXPECT_EQ(Stored("PathList"), (std::vector<std::string>{":<ID0>=<0>", ":<P0>=<>", ":<SN0>=<>"}));
     EXPECT_EQ(Stored("PtrList"), (std::vector<std::string>{":<CN0>=<>", ":<ID0>=<0>", ":<WT0>=<>"}));
-    EXPECT_FALSE(trovel.SawVisibleWindow());
+    EXPECT_FALSE(trovel.SawVisibleWindow()) << trovel.SawVisibleClass();
 }
 
 TEST(EndToEnd, SettingsFileFillsOnlyTheStartThatCreatesTheRoot)
@@ -306,7 +320,7 @@ TEST(EndToEnd, HtmlHelpOpensAtTheNewUserTopicThenFromHelpTopicsAndEndsWithTrovel
         ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
         ASSERT_TRUE(trovel.WaitForExit());
         EXPECT_EQ(trovel.ExitCode(), 0u);
-        EXPECT_FALSE(trovel.SawVisibleWindow());
+        EXPECT_FALSE(trovel.SawVisibleWindow()) << trovel.SawVisibleClass();
     }
     TrovelProcess second;
     ASSERT_TRUE(second.WaitUntil([&] { return TrayKnowsIcon(second.View(), kTrayIconId); }));
