@@ -25,6 +25,12 @@ SettingsSource CTrovelApp::OpenSettingsRoot(const SettingsPlaces& places)
     return ChooseSettingsStore(places, m_regRoot);
 }
 
+std::string HtmlHelpPathBeside(const std::string& filePath, const std::string& appName)
+{
+    size_t slash = filePath.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : filePath.substr(0, slash + 1)) + appName + ".chm";
+}
+
 BOOL CTrovelApp::InitInstance()
 {
     // A second copy would put up a second icon, and whichever copy ended last would write its own
@@ -36,6 +42,10 @@ BOOL CTrovelApp::InitInstance()
                           m_strAppName.c_str(), MB_OK | MB_ICONINFORMATION);
         return FALSE;
     }
+
+    // The help ships beside the exe as Trovel.chm, whatever the exe is called; a Trovel.HLP
+    // beside it is still preferred.
+    m_strHtmlHelpFilePath = HtmlHelpPathBeside(m_strHelpFilePath, m_strAppName);
 
     // Where nothing can be saved, the view says so once it is up.
     OpenSettingsRoot(DefaultSettingsPlaces(m_strAppName));

@@ -29,3 +29,6 @@ public:
 CTrovelApp* GetTrovelApp();
 // The settings store under the program's root key.
 CRegistryKey& AppRegistry();
+
+// The compiled help file: the application name with ".chm", in the folder of the given file.
+std::string HtmlHelpPathBeside(const std::string& filePath, const std::string& appName);

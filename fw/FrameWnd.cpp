@@ -206,6 +206,7 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_NCDESTROY:
         if (AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd == this) {
+            AfxGetApp()->CloseHelp();
             AfxGetApp()->m_pMainWnd = nullptr;
             ::PostQuitMessage(0);
         }

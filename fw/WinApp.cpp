@@ -3,6 +3,8 @@
 #include "fw/DocTemplate.h"
 #include "fw/Wnd.h"
 
+#include <htmlhelp.h>
+
 namespace {
 CWinApp* g_pApp = nullptr;
 }
@@ -89,6 +91,7 @@ int CWinApp::WinMainBody(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow)
     else if (m_pMainWnd != nullptr)
         m_pMainWnd->DestroyWindow();
     int exitCode = ExitInstance();
+    CloseHelp();
     return result != 0 ? result : exitCode;
 }
 
@@ -104,12 +107,23 @@ int CWinApp::Run()
 
 void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
 {
+    HWND hMain = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
     // Without the file the viewer would only put up its own error box, and the call waits for
     // that box to be answered, holding this program's only thread.
-    if (::GetFileAttributesA(m_strHelpFilePath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (::GetFileAttributesA(m_strHelpFilePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ::WinHelpA(hMain, m_strHelpFilePath.c_str(), nCmd, dwData);
         return;
-    HWND hMain = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
-    ::WinHelpA(hMain, m_strHelpFilePath.c_str(), nCmd, dwData);
+    }
+    if (m_strHtmlHelpFilePath.empty() || ::GetFileAttributesA(m_strHtmlHelpFilePath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    // No owner: the main frame is never shown, and a window it owned would get no taskbar button.
+    UINT uCommand = HtmlHelpCommandFor(nCmd);
+    m_htmlHelp.Show(nullptr, m_strHtmlHelpFilePath.c_str(), uCommand, uCommand == HH_HELP_CONTEXT ? dwData : 0);
+}
+
+void CWinApp::CloseHelp()
+{
+    m_htmlHelp.Close();
 }
 
 void CWinApp::Enable3dControls()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fw/CmdTarget.h"
+#include "fw/HtmlHelp.h"
 #include <memory>
 
 class CSingleDocTemplate;
@@ -25,6 +26,7 @@ public:
 
     std::string m_strAppName;
     std::string m_strHelpFilePath;   // the executable's path with the extension .HLP
+    std::string m_strHtmlHelpFilePath; // compiled HTML help used when that .HLP is missing; empty: none
     HINSTANCE m_hInstance = nullptr;
     std::string m_strCmdLine;
     int m_nCmdShow = SW_SHOWNORMAL;  // how the main frame is shown when it is first activated
@@ -34,8 +36,11 @@ public:
     virtual int Run();
     virtual int ExitInstance() { return 0; }
 
-    // Opens the program's help file with the given command (context, finder, ...).
+    // Opens the program's help with the given WinHelp command (context, finder, ...): the .HLP file
+    // when it exists, else the compiled HTML help; neither there, nothing.
     virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
+    // Closes the HTML help windows; the main frame does this as it goes, so none outlives the program.
+    void CloseHelp();
 
     void Enable3dControls();
     void LoadStdProfileSettings(UINT nMaxMRU);
@@ -63,6 +68,7 @@ protected:
     UINT m_nMaxMRU = 0;
 
 private:
+    CHtmlHelp m_htmlHelp;
     int m_nWaitCursorCount = 0;
     HCURSOR m_hcurWaitCursorRestore = nullptr;
 };

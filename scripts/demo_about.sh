@@ -15,6 +15,12 @@ if [ "${1:-}" = --run ]; then
     display=$(printf '%s\n' "${slot_env[@]}" | sed -n 's/^DISPLAY=//p')
     # A Wine desktop window draws the title bars itself (Xvfb has no window manager) and shows the tray.
     desktop=(env "${slot_env[@]}" "$TROVEL_WINE" explorer /desktop=TrovelDemo,800x600)
+    # Not a first start: the new-user help would open over the box (both registry views, as 64-bit
+    # builds have used either).
+    for view in 32 64; do
+        env "${slot_env[@]}" "$TROVEL_WINE" reg add 'HKLM\Software\Larkfield Software\Trovel\Newbie' \
+            /v Help /d 1 /f /reg:$view > /dev/null 2>&1
+    done
     "${desktop[@]}" "$root/build/win64/Trovel.exe" > /dev/null 2>&1 < /dev/null &
     result=$(mktemp /tmp/trovel-about.XXXXXX)
     # Explorer may hand the program to the desktop and return at once: wait for its result file.

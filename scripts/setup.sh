@@ -10,6 +10,8 @@ packages=(
     googletest                                                # sources, cross-built by tests/
     wine64                                                    # runs the 64-bit flavour
     xvfb x11-utils                                            # a virtual display, and xdpyinfo to probe one
+    fp-utils                                                  # chmcmd, which compiles the help (Trovel.chm)
+    nsis zip                                                  # the installers and zips of scripts/package.sh
 )
 [ "${1:-}" = demo ] && packages+=(imagemagick)               # import, for the demos' screenshots
 

@@ -191,6 +191,25 @@ TEST_F(FirstRunImport, LinesBecomeKeysAndValuesBelowTheNewRootOnly)
     }
 }
 
+// The sample shipped in the portable zip: its comments must import nothing.
+TEST_F(FirstRunImport, ShippedSampleGivesTheTreeSettingsAndTwoFavouritesOnly)
+{
+    FILE* pFile = std::fopen(TROVEL_SOURCE_DIR "installer\\Trovel.INI", "rb");
+    ASSERT_NE(pFile, nullptr);
+    std::string text;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof(buffer), pFile)) > 0;)
+        text.append(buffer, got);
+    std::fclose(pFile);
+    WriteIni(text);
+    ASSERT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    EXPECT_EQ(WrittenBelowRoot(),
+              (std::vector<std::string>{"PathList\\", "PathList:<ID0>=<5000>", "PathList:<ID1>=<5001>",
+                                        "PathList:<P0>=<C:\\Users\\Public\\Documents\\>", "PathList:<P1>=<C:\\>",
+                                        "PathList:<SN0>=<Public Documents>", "PathList:<SN1>=<Drive C>", "Tree\\",
+                                        "Tree:<Net>=<1>", "Tree:<Remov>=<1>"}));
+}
+
 TEST_F(FirstRunImport, RunsOnlyInTheStartThatCreatesTheRoot)
 {
     WriteIni("[Tree]\nNet=0\n");
