@@ -18,6 +18,14 @@ std::string AfxLoadString(UINT nID)
     return std::string(buffer, len > 0 ? len : 0);
 }
 
+HICON AfxLoadSmallIcon(UINT nIDResource)
+{
+    // LoadIcon would give the large image for the shell to shrink. Not LR_SHARED: older systems
+    // share one image per resource whatever size was asked for.
+    return (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource), IMAGE_ICON,
+                               ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
+}
+
 std::string AfxGetWindowText(HWND hWnd)
 {
     int len = ::GetWindowTextLengthA(hWnd);
