@@ -1,4 +1,5 @@
-# 64-bit Windows build with Debian's MinGW-w64 (posix threads) cross compiler.
+# 64-bit Windows build with Debian's MinGW-w64 posix thread model cross compiler: the test programs,
+# whose GoogleTest needs std::mutex, which GCC 12's win32 thread model lacks.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TROVEL_TRIPLE x86_64-w64-mingw32)
@@ -9,3 +10,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TROVEL_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Trovel.exe itself is made by a nested build with the win32 thread model (see CMakeLists.txt).
+set(TROVEL_SHIP_TOOLCHAIN ${CMAKE_CURRENT_LIST_DIR}/mingw-x86_64-win32.cmake)

@@ -22,5 +22,8 @@ std::string AfxGetWindowText(HWND hWnd);
 // Loads a string resource; empty when it is missing.
 std::string AfxLoadString(UINT nID);
 
+// The small (SM_CXSMICON) image of an icon resource, or null. The caller owns it (DestroyIcon).
+HICON AfxLoadSmallIcon(UINT nIDResource);
+
 // Diagnostic texts go here; the program keeps no diagnostic log, so it writes nothing.
 inline void AfxTrace(const char*, ...) {}

@@ -20,6 +20,14 @@ std::string AfxLoadString(UINT nID)
     return std::string(buffer, len > 0 ? len : 0);
 }
 
+HICON AfxLoadSmallIcon(UINT nIDResource)
+{
+    // LoadIcon would give the large image for the shell to shrink. Not LR_SHARED: older systems
+    // share one image per resource whatever size was asked for.
+    return (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource), IMAGE_ICON,
+                               ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
+}
+
 std::string AfxGetWindowText(HWND hWnd)
 {
     int len = ::GetWindowTextLengthA(hWnd);
@@ -129,9 +137,14 @@ void CWinApp::CloseHelp()
 void CWinApp::Enable3dControls()
 {
     // Three-dimensional controls are the system's own look on the NT family; what remains
-    // is registering the common control classes the program's windows use.
+    // is registering the common control classes the program's windows use. comctl32 4.00 of
+    // NT 4.0 has no InitCommonControlsEx; there the old call registers every class at once.
+    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE hComCtl = ::GetModuleHandleA("comctl32.dll");
+    InitEx pInitEx = hComCtl != nullptr ? (InitEx)::GetProcAddress(hComCtl, "InitCommonControlsEx") : nullptr;
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    if (pInitEx == nullptr || !pInitEx(&icc))
+        ::InitCommonControls();
 }
 
 void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build                                         # build
-    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix       # the two Windows flavours
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix       # the two Windows flavours: tests
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32       # and Trovel.exe (no winpthreads)
     googletest                                                # sources, cross-built by tests/
     wine64                                                    # runs the 64-bit flavour
     xvfb x11-utils                                            # a virtual display, and xdpyinfo to probe one

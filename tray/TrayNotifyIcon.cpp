@@ -14,6 +14,8 @@ CTrayNotifyIcon::CTrayNotifyIcon()
 CTrayNotifyIcon::~CTrayNotifyIcon()
 {
     RemoveIcon();
+    if (m_hOwnedIcon != nullptr)
+        ::DestroyIcon(m_hOwnedIcon);
 }
 
 void CTrayNotifyIcon::CopyTip(const char* pszTip)
@@ -66,7 +68,15 @@ BOOL CTrayNotifyIcon::SetIcon(HICON hIcon)
 
 BOOL CTrayNotifyIcon::SetIcon(UINT nIDResource)
 {
-    return SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource)));
+    HICON hIcon = AfxLoadSmallIcon(nIDResource);
+    BOOL bResult = SetIcon(hIcon);
+    // Once the record names the new image (a re-add shows it again) the previous one can go.
+    HICON hUnused = m_nid.hIcon == hIcon ? m_hOwnedIcon : hIcon;
+    if (m_nid.hIcon == hIcon)
+        m_hOwnedIcon = hIcon;
+    if (hUnused != nullptr)
+        ::DestroyIcon(hUnused);
+    return bResult;
 }
 
 void CTrayNotifyIcon::RemoveIcon()

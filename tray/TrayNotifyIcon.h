@@ -34,6 +34,9 @@ public:
     // first pop-up and makes the view's default item the default. FALSE when there is no such pop-up.
     BOOL BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const;
 
+    // The small image loaded by SetIcon(UINT); this object destroys it.
+    HICON m_hOwnedIcon = nullptr;
+
     // Record size of the first layout (64-byte tip), which every shell version accepts.
     static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
     static constexpr int kTipChars = 64;

@@ -24,7 +24,7 @@ CTrovelView::CTrovelView()
     std::memset(m_szFileName, 0, sizeof(m_szFileName));
     m_bDialogShowing = false;
     m_bFrameSizeKnown = false;
-    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon = AfxLoadSmallIcon(IDR_MAINFRAME); // the notification area shows the small image
     m_bHelpShown = AppRegistry().ReadInt("Newbie", "Help", 0);
 
     OSVERSIONINFOA info;
@@ -56,7 +56,10 @@ CTrovelView::~CTrovelView()
     FreeDialogList();
     FreePathList();
     m_pImageList.reset();
-    // The tray icon member removes the icon as it is destroyed.
+    // The icon goes before the image it was added with; the tray icon member would remove it too.
+    m_trayIcon.RemoveIcon();
+    if (m_hIcon != nullptr)
+        ::DestroyIcon(m_hIcon);
 }
 
 void CTrovelView::OnInitialUpdate()

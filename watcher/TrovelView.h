@@ -46,7 +46,7 @@ public:
     CDialogList m_dialogList;
     CPathList m_pathList;
     CTrayNotifyIcon m_trayIcon;
-    HICON m_hIcon = nullptr;
+    HICON m_hIcon = nullptr;         // small image of icon 107, owned; the icon is added with it
     CPropertySheet* m_pPreferencesSheet = nullptr; // the Preferences sheet while it is up
 
     // Start-up.

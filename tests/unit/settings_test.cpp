@@ -202,7 +202,7 @@ TEST_F(FirstRunImport, ShippedSampleGivesTheTreeSettingsAndTwoFavouritesOnly)
         text.append(buffer, got);
     std::fclose(pFile);
     WriteIni(text);
-    ASSERT_TRUE(TestApp().OpenSettingsRoot(HKEY_CURRENT_USER));
+    ASSERT_TRUE(OpenRoot());
     EXPECT_EQ(WrittenBelowRoot(),
               (std::vector<std::string>{"PathList\\", "PathList:<ID0>=<5000>", "PathList:<ID1>=<5001>",
                                         "PathList:<P0>=<C:\\Users\\Public\\Documents\\>", "PathList:<P1>=<C:\\>",

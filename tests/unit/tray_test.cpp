@@ -154,4 +154,36 @@ TEST(TrayMenu, MouseMessagesOnTheIcon)
     }
 }
 
+// Width of an icon's image in pixels; 0 when the handle is no icon (any more).
+int IconWidth(HICON hIcon)
+{
+    ICONINFO info = {};
+    if (!::GetIconInfo(hIcon, &info))
+        return 0;
+    BITMAP bm = {};
+    ::GetObjectA(info.hbmMask, sizeof(bm), &bm);
+    ::DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr)
+        ::DeleteObject(info.hbmColor);
+    return bm.bmWidth;
+}
+
+TEST(TrayIcon, ShowsTheSmallImageAndDestroysTheOneItReplaces)
+{
+    KeepTrayShown();
+    ScratchRegistryRoot scratch;
+    CTrovelView view;
+    const int small = ::GetSystemMetrics(SM_CXSMICON);
+    EXPECT_EQ(IconWidth(view.m_hIcon), small);
+    ASSERT_TRUE(view.m_trayIcon.Create(&view, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY));
+
+    ASSERT_TRUE(view.m_trayIcon.SetIcon(IDR_MAINFRAME));
+    const HICON hFirst = view.m_trayIcon.m_nid.hIcon;
+    EXPECT_EQ(IconWidth(hFirst), small);
+    ASSERT_TRUE(view.m_trayIcon.SetIcon(IDR_MAINFRAME));
+    EXPECT_NE(view.m_trayIcon.m_nid.hIcon, hFirst);
+    EXPECT_EQ(IconWidth(hFirst), 0);
+    EXPECT_EQ(IconWidth(view.m_hIcon), small); // the view's own image stays until the view goes
+}
+
 } // namespace
