@@ -65,6 +65,16 @@ std::string CRegistryKey::ReadString(const char* pszSubKey, const char* pszName,
     return QueryText(pszSubKey, pszName, text) ? text : std::string(pszDefault);
 }
 
+BOOL CRegistryKey::ValueExists(const char* pszSubKey, const char* pszName) const
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, KEY_READ | m_samView, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    LONG status = ::RegQueryValueExA(hKey, pszName, nullptr, nullptr, nullptr, nullptr);
+    ::RegCloseKey(hKey);
+    return status == ERROR_SUCCESS;
+}
+
 BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const char* pszValue) const
 {
     HKEY hKey = nullptr;

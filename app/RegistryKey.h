@@ -18,6 +18,8 @@ public:
     int ReadInt(const char* pszSubKey, const char* pszName, int nDefault) const;
     BOOL WriteInt(const char* pszSubKey, const char* pszName, int nValue) const;
     std::string ReadString(const char* pszSubKey, const char* pszName, const char* pszDefault) const;
+    // Whether the value is there at all, however long its data.
+    BOOL ValueExists(const char* pszSubKey, const char* pszName) const;
     BOOL WriteString(const char* pszSubKey, const char* pszName, const char* pszValue) const;
 
     // First-run import of <Windows directory>\<application name>.INI into the open key hKey.

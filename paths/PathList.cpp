@@ -1,6 +1,7 @@
 // Registry form of the path list ("PathList": P, SN, ID) and of the dialog table ("PtrList": WT, CN, ID).
 #include "paths/PathList.h"
 #include "app/RegistryKey.h"
+#include "fw/MbcsText.h"
 #include "res/resource.h"
 
 #include <cstdio>
@@ -25,6 +26,22 @@ BOOL WriteRow(const CRegistryKey& reg, const char* pszKey, const char* pszTextPr
     ok &= reg.WriteString(pszKey, ValueName(pszTextPrefix2, index).c_str(), pszText2);
     ok &= reg.WriteInt(pszKey, ValueName("ID", index).c_str(), nID);
     return ok;
+}
+
+// What a name read gives when the stored name is longer than a read gives back: not a text a
+// name can hold, so it is told apart from the empty name that ends the list.
+const char kNameUnreadable[] = "\n";
+
+// The folder's own name, for a favourite whose stored name was too long to read back; names
+// stored before the Name field was limited would otherwise end the list and lose every later one.
+std::string NameForUnreadable(const std::string& path)
+{
+    std::string folder = path;
+    if (MbcsEndsWith(folder, '\\'))
+        folder.erase(folder.size() - 1);
+    size_t slash = MbcsFindLast(folder, '\\');
+    std::string name = slash == std::string::npos || slash + 1 == folder.size() ? folder : folder.substr(slash + 1);
+    return MbcsLeft(name, CRegistryKey::kValueBufferSize - 1);
 }
 
 bool IsPathCommandId(int nID)
@@ -87,10 +104,16 @@ void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& 
     }
     for (size_t i = 0;; ++i) {
         std::string path = reg.ReadString(kPathListKey, ValueName("P", i).c_str(), "");
-        std::string name = reg.ReadString(kPathListKey, ValueName("SN", i).c_str(), "");
+        std::string name = reg.ReadString(kPathListKey, ValueName("SN", i).c_str(), kNameUnreadable);
         int nID = reg.ReadInt(kPathListKey, ValueName("ID", i).c_str(), 0);
         if (path.empty() || name.empty())
             break;
+        if (name == kNameUnreadable) {
+            // A missing name ends the list as before; one too long to read keeps its favourite.
+            if (!reg.ValueExists(kPathListKey, ValueName("SN", i).c_str()))
+                break;
+            name = NameForUnreadable(path);
+        }
         pathList.push_back(std::make_unique<PathEntry>(PathEntry{path, name, nID}));
     }
     // A stored id that is a command of the program would run it when the favourite is picked

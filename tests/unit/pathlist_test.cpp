@@ -109,6 +109,8 @@ TEST(PathLists, PathListEndsAtTheFirstRowWithoutPathOrName)
         {"empty path", {"", "C", "5002"}, 2},
         {"path over 259 characters", {"C:\\" + std::string(257, 'p') + "\\", "C", "5002"}, 2},
         {"missing id still loads", {"C:\\C\\", "C", {}}, 4},
+        // Stored before names were limited: the favourite stays, named after its folder.
+        {"name over 259 bytes", {"C:\\X\\C\\", std::string(300, 'n'), "5002"}, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -121,6 +123,8 @@ TEST(PathLists, PathListEndsAtTheFirstRowWithoutPathOrName)
         ASSERT_EQ(paths.size(), c.expected);
         if (c.expected == 4) {
             EXPECT_EQ(paths[2]->nID, c.third.id ? 5002 : 0);
+            EXPECT_EQ(paths[2]->strName, "C");
+            EXPECT_EQ(paths[3]->strName, "D");
         }
     }
 }
