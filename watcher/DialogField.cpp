@@ -161,6 +161,15 @@ DialogMatch ClassifyDialog(HWND hWnd, std::string_view title, std::string_view c
     return {-1, kCtrlNotFound};
 }
 
+int DialogKindOf(DialogSign sign)
+{
+    for (int i = 0; i < kDialogKindCount; ++i) {
+        if (kDialogKinds[i].sign == sign)
+            return i;
+    }
+    return -1;
+}
+
 HWND FindItemChainEdit(HWND hDialog, bool bVisibleEnabledOnly)
 {
     HWND hEdit = nullptr;

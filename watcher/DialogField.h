@@ -44,6 +44,9 @@ struct DialogKind {
 extern const DialogKind kDialogKinds[];
 extern const int kDialogKindCount;
 
+// The index of the row with that sign.
+int DialogKindOf(DialogSign sign);
+
 // A recognised save dialog: its row and the field id to record, or nKind -1.
 struct DialogMatch {
     int nKind;
