@@ -3,8 +3,10 @@
 #include "fw/FrameWnd.h"
 #include "res/resource.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/TrayProbe.h"
 #include "watcher/DialogField.h"
 #include "watcher/PathInjection.h"
+#include "watcher/TargetProcess.h"
 #include "watcher/TrovelView.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -721,6 +724,169 @@ TEST_F(WatcherTest, FieldIsTheRecordedControlsEditThenTheOtherIdThenTheOneChainE
         HWND hExpected = c.build(dialog.m_hWnd);
         EXPECT_EQ(FindFileNameField(dialog.m_hWnd, kDialogKinds[titleRules], 1148), hExpected) << c.what;
     }
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (!::OpenClipboard(nullptr))
+        return "(clipboard busy)";
+    if (HANDLE hData = ::GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(::GlobalLock(hData));
+        ::GlobalUnlock(hData);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    const std::string program = " in unit_tests.exe";
+    const struct {
+        const char* what;
+        std::function<void(TestWindow&)> build;
+        bool withTrayIcon;
+        std::string clipboard;
+        std::string told;
+    } cases[] = {
+        {"no field", [](TestWindow&) {}, false, "D:\\Work\\",
+         "Trovel could not find the file-name field" + program + ". The path D:\\Work\\ is on the clipboard."},
+        {"a field that keeps ten characters", [](TestWindow& d) { ::SendMessageA(d.AddField(1148, "report.txt"), EM_LIMITTEXT, 10, 0); },
+         false, "D:\\Work\\report.txt",
+         "Trovel could not fill in the file name" + program + " (the field did not take the text). The path D:\\Work\\report.txt is on the clipboard."},
+        {"no field, told by the tray icon", [](TestWindow&) {}, true, "D:\\Work\\", ""},
+    };
+    for (const auto& c : cases) {
+        if (c.withTrayIcon) {
+            KeepTrayShown();
+            ASSERT_TRUE(m_pView->m_trayIcon.Create(m_pView, CTrovelView::kTrayIconId, "Trovel", m_pView->m_hIcon, WM_TRAY_NOTIFY));
+        }
+        TestWindow dialog("#32770", "Save As");
+        c.build(dialog);
+        g_boxes.clear();
+        m_pView->m_strLastNotice.clear();
+        Scan(5000);
+        ASSERT_EQ(m_pView->m_hFoundWnd, dialog.m_hWnd) << c.what;
+        RunPendingPaste(m_hView);
+        EXPECT_EQ(ClipboardText(), c.clipboard) << c.what;
+        if (::GetDlgItem(dialog.m_hWnd, 1148) != nullptr)
+            EXPECT_EQ(dialog.FieldText(1148), "report.txt") << c.what << ": the typed name is given back";
+        if (c.withTrayIcon) {
+            EXPECT_TRUE(g_boxes.empty()) << c.what << ": a balloon, no box";
+            EXPECT_NE(m_pView->m_strLastNotice.find("could not find the file-name field"), std::string::npos);
+            m_pView->m_trayIcon.RemoveIcon();
+        } else {
+            EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|" + c.told}) << c.what;
+        }
+    }
+}
+
+BOOL ReadHigherTarget(HWND hWnd, DWORD* pdwLevel)
+{
+    *pdwLevel = hWnd == nullptr ? SECURITY_MANDATORY_MEDIUM_RID : SECURITY_MANDATORY_HIGH_RID;
+    return TRUE;
+}
+
+WNDPROC g_pfnEditProc = nullptr;
+int g_nFieldMessages = 0;
+LRESULT CALLBACK CountingEditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_GETTEXT || msg == WM_SETTEXT || msg == EM_SETSEL || msg == EM_REPLACESEL)
+        ++g_nFieldMessages;
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST_F(WatcherTest, DialogOfAHigherProcessIsToldAboutAndNeverSentTo)
+{
+    const struct {
+        BOOL ownKnown;
+        DWORD own;
+        BOOL targetKnown;
+        DWORD target;
+        bool denied, higher;
+    } levels[] = {
+        {TRUE, 0x2000, TRUE, 0x3000, false, true},
+        {TRUE, 0x2000, TRUE, 0x2000, false, false},
+        {TRUE, 0x3000, TRUE, 0x2000, false, false},
+        {TRUE, 0x2000, FALSE, 0, true, true},   // an elevated token cannot be opened from below
+        {TRUE, 0x2000, FALSE, 0, false, false}, // gone, or unreadable for another reason
+        {FALSE, 0, FALSE, 0, true, false},      // a system without integrity levels
+    };
+    for (const auto& l : levels)
+        EXPECT_EQ(RunsHigher(l.ownKnown, l.own, l.targetKnown, l.target, l.denied), l.higher) << l.own << " " << l.target;
+
+    AddPath("D:\\Work\\", "Work", 5000);
+    TestWindow dialog("#32770", "Save As");
+    HWND hField = dialog.AddField(1148, "report.txt");
+    g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&CountingEditProc);
+    g_nFieldMessages = 0;
+    m_pView->m_pfnIntegrityLevel = &ReadHigherTarget;
+    Scan(5000);
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(g_nFieldMessages, 0);
+    EXPECT_EQ(dialog.FieldText(1148), "report.txt");
+    EXPECT_EQ(ClipboardText(), "D:\\Work\\");
+    EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|Trovel could not fill in the file name in unit_tests.exe (it runs as "
+                                                "administrator). The path D:\\Work\\ is on the clipboard."});
+
+    // With this system's own levels the same field is filled in.
+    m_pView->m_pfnIntegrityLevel = &ReadIntegrityLevel;
+    Scan(5000);
+    RunPendingPaste(m_hView);
+    EXPECT_GT(g_nFieldMessages, 0);
+    EXPECT_EQ(dialog.FieldText(1148), "D:\\Work\\report.txt");
+}
+
+// The field of a dialog on another thread that, while it answers the read, makes the program open
+// Preferences and press OK there, which rebuilds the path list under the waiting paste.
+std::atomic<bool> g_bPreferencesDone{false};
+HWND g_hTrovelView = nullptr;
+LRESULT CALLBACK PreferencesDuringReadProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_GETTEXT && !g_bPreferencesDone) {
+        HANDLE hPresser = ::CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
+            HWND hSheet = nullptr;
+            for (int i = 0; i < 500 && (hSheet = ::FindWindowA(nullptr, "Preferences")) == nullptr; ++i)
+                ::Sleep(10);
+            ::Sleep(300); // the page fills its rows 100 ms after it opens
+            ::PostMessageA(hSheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            return 0;
+        }, nullptr, 0, nullptr);
+        ::SendMessageA(g_hTrovelView, WM_COMMAND, ID_PREFERENCES, 0);
+        ::WaitForSingleObject(hPresser, 10000);
+        ::CloseHandle(hPresser);
+        g_bPreferencesDone = true;
+    }
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
+{
+    TestApp().m_pMainWnd = CWnd::FromHandlePermanent(m_hFrame); // the pages find the view through it
+    const std::string folder = m_dir + "\\";
+    AddPath(folder, "Scratch", 5000);
+    HWND hField = nullptr;
+    g_bPreferencesDone = false;
+    g_hTrovelView = m_hView;
+    ForeignThread dialog([&] {
+        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                         Instance(), nullptr);
+        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
+        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&PreferencesDuringReadProc);
+    });
+    Scan(5000);
+    ASSERT_TRUE(m_pView->m_bFound);
+    RunPendingPaste(m_hView);
+    TestApp().m_pMainWnd = nullptr;
+
+    EXPECT_TRUE(g_bPreferencesDone);
+    ASSERT_EQ(m_pView->m_pathList.size(), 1u);
+    EXPECT_EQ(m_pView->m_pSelectedPath, nullptr) << "the list was rebuilt";
+    EXPECT_FALSE(m_pView->m_bPasting);
+    // The folder picked before the rebuild, taken whole before the first send.
+    EXPECT_EQ(TextOf(hField), folder + "report.txt");
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
 }
 
 } // namespace
