@@ -35,9 +35,9 @@ bool AnyChild(HWND hParent, const char* pszClass, Visit visit)
     return false;
 }
 
-// Counts the edits at the end of the save chain, keeping the last; the chain starts at the dialog's
-// DUIViewWndClassName children.
-int CollectChainEdits(HWND hDialog, bool bVisibleEnabledOnly, HWND* phEdit)
+// Counts the edits at the end of the save chain, keeping the last, and stops once it has nLimit;
+// the chain starts at the dialog's DUIViewWndClassName children.
+int CollectChainEdits(HWND hDialog, bool bVisibleEnabledOnly, int nLimit, HWND* phEdit)
 {
     int count = 0;
     AnyChild(hDialog, "DUIViewWndClassName", [&](HWND hView) {
@@ -48,7 +48,7 @@ int CollectChainEdits(HWND hDialog, bool bVisibleEnabledOnly, HWND* phEdit)
                         if (bVisibleEnabledOnly && (!::IsWindowVisible(hEdit) || !::IsWindowEnabled(hEdit)))
                             return false;
                         *phEdit = hEdit;
-                        return ++count > 1; // a second one makes it ambiguous: stop looking
+                        return ++count >= nLimit;
                     });
                 });
             });
@@ -92,7 +92,7 @@ public:
     {
         if (m_nSaveChain < 0) {
             HWND hEdit = nullptr;
-            m_nSaveChain = HasItemView() && CollectChainEdits(m_hWnd, false, &hEdit) > 0;
+            m_nSaveChain = HasItemView() && CollectChainEdits(m_hWnd, false, 1, &hEdit) > 0;
         }
         return m_nSaveChain != 0;
     }
@@ -173,7 +173,8 @@ int DialogKindOf(DialogSign sign)
 HWND FindItemChainEdit(HWND hDialog, bool bVisibleEnabledOnly)
 {
     HWND hEdit = nullptr;
-    return CollectChainEdits(hDialog, bVisibleEnabledOnly, &hEdit) == 1 ? hEdit : nullptr;
+    // A second edit makes it ambiguous: better none than the wrong one.
+    return CollectChainEdits(hDialog, bVisibleEnabledOnly, 2, &hEdit) == 1 ? hEdit : nullptr;
 }
 
 HWND FindFileNameField(HWND hDialog, const DialogKind& kind, int nCtrlId)
