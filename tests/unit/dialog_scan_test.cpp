@@ -1,4 +1,6 @@
 // The scan over real top-level windows made by the test, its trace file, and the paste into a real edit field.
+#include "app/MainFrame.h"
+#include "app/TrovelDoc.h"
 #include "fw/DocTemplate.h"
 #include "fw/FrameWnd.h"
 #include "res/resource.h"
@@ -887,6 +889,57 @@ TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
     // The folder picked before the rebuild, taken whole before the first send.
     EXPECT_EQ(TextOf(hField), folder + "report.txt");
     EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
+}
+
+// The field that, while it answers the read, ends the session and asks the program to close.
+HWND g_hTrovelFrame = nullptr;
+LRESULT CALLBACK SessionEndDuringReadProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_GETTEXT && g_hTrovelFrame != nullptr) {
+        HWND hFrame = g_hTrovelFrame;
+        g_hTrovelFrame = nullptr;
+        ::SendMessageA(hFrame, WM_ENDSESSION, TRUE, 0);
+        ::SendMessageA(hFrame, WM_APP + 0x20, 0, 0); // the close request another process may send
+    }
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST(PasteInTheProgram, SessionEndAndCloseDuringTheReadWaitForThePaste)
+{
+    KeepTrayShown();
+    ScratchRegistryRoot scratch;
+    TestApp().AddDocTemplate(new CSingleDocTemplate(
+        IDR_MAINFRAME, []() -> CDocument* { return new CTrovelDoc; }, []() -> CFrameWnd* { return new CMainFrame; },
+        []() -> CView* { return new CTrovelView; }));
+    CCommandLineInfo cmdInfo;
+    ASSERT_TRUE(TestApp().ProcessShellCommand(cmdInfo));
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(TestApp().m_pMainWnd);
+    ASSERT_NE(pFrame, nullptr);
+    CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+    ASSERT_NE(pView, nullptr);
+    HWND hFrame = pFrame->m_hWnd, hView = pView->m_hWnd;
+    pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", 5000}));
+
+    HWND hField = nullptr;
+    ForeignThread dialog([&] {
+        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                         Instance(), nullptr);
+        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
+        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&SessionEndDuringReadProc);
+    });
+    g_hTrovelFrame = hFrame;
+    ::SendMessageA(hView, WM_FIND_DIALOG, 5000, 5000);
+    ASSERT_TRUE(PastePending(hView));
+    RunPendingPaste(hView);
+
+    EXPECT_EQ(g_hTrovelFrame, nullptr) << "the field was not read";
+    EXPECT_EQ(TextOf(hField), "C:\\Work\\report.txt");
+    EXPECT_TRUE(::IsWindow(hView)) << "the view went while the paste ran";
+    // The close asked for during the paste goes on after it.
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hFrame); }));
+    EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
+    PumpUntil([] { return true; });
+    TestApp().AddDocTemplate(nullptr);
 }
 
 } // namespace
