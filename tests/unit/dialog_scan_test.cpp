@@ -772,8 +772,9 @@ TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
         ASSERT_EQ(m_pView->m_hFoundWnd, dialog.m_hWnd) << c.what;
         RunPendingPaste(m_hView);
         EXPECT_EQ(ClipboardText(), c.clipboard) << c.what;
-        if (::GetDlgItem(dialog.m_hWnd, 1148) != nullptr)
+        if (::GetDlgItem(dialog.m_hWnd, 1148) != nullptr) {
             EXPECT_EQ(dialog.FieldText(1148), "report.txt") << c.what << ": the typed name is given back";
+        }
         if (c.withTrayIcon) {
             EXPECT_TRUE(g_boxes.empty()) << c.what << ": a balloon, no box";
             EXPECT_NE(m_pView->m_strLastNotice.find("could not find the file-name field"), std::string::npos);
@@ -844,17 +845,20 @@ TEST_F(WatcherTest, DialogOfAHigherProcessIsToldAboutAndNeverSentTo)
 // Preferences and press OK there, which rebuilds the path list under the waiting paste.
 std::atomic<bool> g_bPreferencesDone{false};
 HWND g_hTrovelView = nullptr;
+DWORD WINAPI PressPreferencesOk(LPVOID)
+{
+    HWND hSheet = nullptr;
+    for (int i = 0; i < 500 && (hSheet = ::FindWindowA(nullptr, "Preferences")) == nullptr; ++i)
+        ::Sleep(10);
+    ::Sleep(300); // the page fills its rows 100 ms after it opens
+    ::PostMessageA(hSheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    return 0;
+}
+
 LRESULT CALLBACK PreferencesDuringReadProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_GETTEXT && !g_bPreferencesDone) {
-        HANDLE hPresser = ::CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
-            HWND hSheet = nullptr;
-            for (int i = 0; i < 500 && (hSheet = ::FindWindowA(nullptr, "Preferences")) == nullptr; ++i)
-                ::Sleep(10);
-            ::Sleep(300); // the page fills its rows 100 ms after it opens
-            ::PostMessageA(hSheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-            return 0;
-        }, nullptr, 0, nullptr);
+        HANDLE hPresser = ::CreateThread(nullptr, 0, &PressPreferencesOk, nullptr, 0, nullptr);
         ::SendMessageA(g_hTrovelView, WM_COMMAND, ID_PREFERENCES, 0);
         ::WaitForSingleObject(hPresser, 10000);
         ::CloseHandle(hPresser);
