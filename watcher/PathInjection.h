@@ -6,7 +6,7 @@
 #include <string>
 
 // How long to wait for another program's control to answer. A file-name field answers at once;
-// a thread that cannot answer in this time is taken as hung, and the paste is dropped.
+// a thread that cannot answer in this time is taken as hung, and the paste fails.
 constexpr UINT kForeignReplyTimeout = 2000; // ms
 
 // The folder with one backslash at its end, unless it already ends in one.
