@@ -112,7 +112,7 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* pInfo)
 bool CMainFrame::IsViewBusy() const
 {
     CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
-    return pView != nullptr && pView->m_bDialogShowing;
+    return pView != nullptr && pView->IsBusy();
 }
 
 void CMainFrame::OnEndSessionWithDialog()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Shows Trovel's main job by itself on a virtual display: a favourite planted through the first-run
-# settings file, notepad's Save As dialog, the favourite picked through Trovel's command, the
-# file-name field before and after, and a screenshot of the dialog.
-# Usage: demo.sh [SCREENSHOT.png]   (default: build/demo/paste-dialog.png)
+# settings file, notepad's Save As dialog and then Wine's item dialog, the favourite picked through
+# Trovel's command in each, the file-name field before and after, and a screenshot of each dialog.
+# Usage: demo.sh [SCREENSHOT.png]   (default: build/demo/paste-dialog.png; the item dialog's goes
+# beside it as paste-item-dialog.png)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 shot=${1:-$root/build/demo/paste-dialog.png}
@@ -18,27 +19,32 @@ if [ "${1:-}" = --run ]; then
     bash "$root/scripts/wine-run.sh" "$root/build/win64/tests/trovel_paste_demo.exe" \
         "$(winpath "$root/build/win64/Trovel.exe")" "$(winpath "$flag")" > "$work/out.txt" 2>/dev/null &
     demo=$!
-    shown=0
-    for _ in $(seq 1 600); do
-        if grep -q '^DIALOG ' "$work/out.txt"; then shown=1; break; fi
-        kill -0 "$demo" 2>/dev/null || break
-        sleep 0.1
-    done
-    grep -v '^DIALOG ' "$work/out.txt" || true
-    if [ $shown = 1 ]; then
-        read -r x y w h < <(sed -n 's/^DIALOG //p' "$work/out.txt")
-        mkdir -p "$(dirname "$shot")"
-        import -display "$display" -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot"
-        echo "Screenshot of the dialog: $shot"
-    fi
-    touch "$flag"
+    # Waits for the demo's line "TAG x y w h", takes that part of the screen, lets the demo go on.
+    snap() {
+        local tag=$1 file=$2 done_flag=$3 shown=0
+        for _ in $(seq 1 600); do
+            if grep -q "^$tag " "$work/out.txt"; then shown=1; break; fi
+            kill -0 "$demo" 2>/dev/null || break
+            sleep 0.1
+        done
+        if [ $shown = 1 ]; then
+            read -r x y w h < <(sed -n "s/^$tag //p" "$work/out.txt")
+            mkdir -p "$(dirname "$file")"
+            import -display "$display" -window root -crop "${w}x${h}+${x}+${y}" +repage "$file"
+            echo "Screenshot: $file" >> "$work/shots.txt"
+        fi
+        touch "$done_flag"
+    }
+    snap DIALOG "$shot" "$flag"
+    snap ITEM-DIALOG "$(dirname "$shot")/paste-item-dialog.png" "$flag.item"
     status=0
     wait "$demo" || status=$?
-    sed -n '/^DIALOG /,$p' "$work/out.txt" | tail -n +2
+    grep -vE '^(ITEM-)?DIALOG ' "$work/out.txt" || true
+    cat "$work/shots.txt" 2>/dev/null || true
     rm -rf "$work"
     exit $status
 fi
 
 command -v import >/dev/null || { echo "demo: needs ImageMagick's import (apt-get install imagemagick)" >&2; exit 1; }
-bash "$root/scripts/build.sh" win64 --target Trovel --target trovel_paste_demo
+bash "$root/scripts/build.sh" win64 --target Trovel --target trovel_paste_demo --target trovel_file_dialogs
 exec bash "$root/scripts/wine-env.sh" --slots 1 -- bash "$root/scripts/demo.sh" --run "$shot"

@@ -6,6 +6,18 @@
 
 #include <cstring>
 
+namespace {
+
+// The notify window is the view, a child; GetAncestor is missing on NT 4.0.
+HWND TopLevelOf(HWND hWnd)
+{
+    while (hWnd != nullptr && (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
+        hWnd = ::GetParent(hWnd);
+    return hWnd;
+}
+
+} // namespace
+
 CTrayNotifyIcon::CTrayNotifyIcon()
 {
     std::memset(&m_nid, 0, sizeof(m_nid));
@@ -88,6 +100,35 @@ void CTrayNotifyIcon::RemoveIcon()
     m_bEnabled = FALSE;
 }
 
+bool CTrayNotifyIcon::ShellShowsBalloons()
+{
+    struct DllVersionInfo { // DLLVERSIONINFO
+        DWORD cbSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformID;
+    };
+    using DllGetVersionFn = HRESULT(CALLBACK*)(DllVersionInfo*);
+    HMODULE hShell = ::GetModuleHandleA("shell32.dll");
+    auto pfnVersion = hShell != nullptr ? (DllGetVersionFn)::GetProcAddress(hShell, "DllGetVersion") : nullptr;
+    DllVersionInfo version = {sizeof(version), 0, 0, 0, 0};
+    return pfnVersion != nullptr && SUCCEEDED(pfnVersion(&version)) && version.dwMajorVersion >= 5;
+}
+
+BOOL CTrayNotifyIcon::ShowBalloon(const char* pszTitle, const std::string& text)
+{
+    // The icon's own record keeps the first layout every shell takes; the balloon needs the second.
+    NOTIFYICONDATAA balloon;
+    if (!m_bEnabled || text.size() >= sizeof(balloon.szInfo) || !ShellShowsBalloons())
+        return FALSE;
+    std::memset(&balloon, 0, sizeof(balloon));
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.hWnd = m_nid.hWnd;
+    balloon.uID = m_nid.uID;
+    balloon.uFlags = NIF_INFO;
+    std::strncpy(balloon.szInfo, text.c_str(), sizeof(balloon.szInfo) - 1);
+    std::strncpy(balloon.szInfoTitle, pszTitle, sizeof(balloon.szInfoTitle) - 1);
+    balloon.dwInfoFlags = NIIF_WARNING;
+    return ::Shell_NotifyIconA(NIM_MODIFY, &balloon);
+}
+
 BOOL CTrayNotifyIcon::BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const
 {
     if (!menu.LoadMenu(m_nid.uID))
@@ -117,9 +158,12 @@ LRESULT CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONUP: {
         POINT pt;
         ::GetCursorPos(&pt);
-        // Without the foreground the menu would not close when the user clicks elsewhere.
-        ::SetForegroundWindow(m_nid.hWnd);
+        // Without its top-level window in the foreground the menu would not close when the user
+        // clicks elsewhere, and without a message after it, it would not open the next time.
+        HWND hTop = TopLevelOf(m_nid.hWnd);
+        ::SetForegroundWindow(hTop);
         popup.TrackPopupMenu(0, pt.x, pt.y, m_nid.hWnd);
+        ::PostMessageA(hTop, WM_NULL, 0, 0);
         break;
     }
     case WM_LBUTTONDBLCLK:

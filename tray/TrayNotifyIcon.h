@@ -4,6 +4,8 @@
 #include "fw/Menu.h"
 #include "fw/Wnd.h"
 
+#include <string>
+
 class CTrovelView;
 
 // Callback message the shell sends the view for mouse events on the icon.
@@ -26,6 +28,11 @@ public:
     void RemoveIcon();
     // Adds the icon again, as it stands, after the notification area was re-created by the shell.
     BOOL Readd();
+
+    // A balloon over the icon. FALSE (and nothing shown) without the icon, with a shell older than
+    // 5.0, or when the text does not fit the balloon whole; the caller then tells the user otherwise.
+    BOOL ShowBalloon(const char* pszTitle, const std::string& text);
+    static bool ShellShowsBalloons();
 
     // One callback message: wParam is the icon id, lParam the mouse message.
     virtual LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);

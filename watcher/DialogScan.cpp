@@ -1,5 +1,9 @@
 // The scan of the desktop's top-level windows for a save dialog, and the paste into its file-name field.
 #include "watcher/TrovelView.h"
+#include "app/MainFrame.h"
+#include "app/TrovelApp.h"
+#include "watcher/DialogField.h"
+#include "watcher/PasteFailure.h"
 #include "watcher/PathInjection.h"
 #include "watcher/Recognizer.h"
 
@@ -28,6 +32,7 @@ LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
     m_bFound = false;
     m_hFoundWnd = nullptr;
     m_nFoundCtrlId = -1;
+    m_nFoundKind = -1;
 
     // Without a trace file the scan still runs; the trace is only a diagnostic.
     m_pTraceFile = std::fopen(kTraceFileName, "w");
@@ -87,10 +92,13 @@ void CTrovelView::InspectWindow(HWND hWnd)
         m_strTraceLines += '\n'; // the text-mode stream makes it CR LF
     }
 
-    int nCtrlId = RecognizeDialog(szTitle, szClass, szOwnerTitle);
-    if (nCtrlId != kCtrlNotFound) {
+    // The title rules first; the kinds table then looks into "#32770" windows only.
+    int nTitleRuleId = RecognizeDialog(szTitle, szClass, szOwnerTitle);
+    DialogMatch match = ClassifyDialog(hWnd, szTitle, szClass, nTitleRuleId);
+    if (match.nKind >= 0) {
         m_hFoundWnd = hWnd;
-        m_nFoundCtrlId = nCtrlId;
+        m_nFoundCtrlId = match.nCtrlId;
+        m_nFoundKind = match.nKind;
         m_bFound = true;
     }
 }
@@ -100,21 +108,107 @@ int CTrovelView::RecognizeDialog(std::string_view title, std::string_view classN
     return MatchDialog(m_nOSClass, title, className, ownerTitle);
 }
 
+namespace {
+
+// Marks the view busy for the life of a paste, so a close that arrives meanwhile waits for it.
+class CPasteBusy {
+public:
+    explicit CPasteBusy(CTrovelView* pView) : m_pView(pView) { m_pView->m_bPasting = true; }
+    ~CPasteBusy()
+    {
+        m_pView->m_bPasting = false;
+        CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pView->GetParentFrame());
+        if (pFrame != nullptr && pFrame->m_bShutdown)
+            pFrame->PostMessage(WM_CLOSE); // the close that waited goes on now
+    }
+    CPasteBusy(const CPasteBusy&) = delete;
+    CPasteBusy& operator=(const CPasteBusy&) = delete;
+
+private:
+    CTrovelView* m_pView;
+};
+
+// The reason of a failed send: a blocked message means a target out of reach.
+PasteFailure SendFailure(PasteFailure otherwise)
+{
+    return ::GetLastError() == ERROR_ACCESS_DENIED ? PasteFailure::RunsHigher : otherwise;
+}
+
+} // namespace
+
 LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
 {
     // Cleared when the path list is rebuilt, so a paste left over from before never reads a freed entry.
-    if (m_pSelectedPath == nullptr || !m_bFound)
+    if (m_pSelectedPath == nullptr || !m_bFound || m_bPasting)
         return 0;
-    HWND hCtrl = ::GetDlgItem(m_hFoundWnd, m_nFoundCtrlId);
-    if (hCtrl == nullptr)
+    if (m_nFoundKind < 0 || m_nFoundKind >= kDialogKindCount || !::IsWindow(m_hFoundWnd))
+        return 0; // the dialog has closed since the scan: nothing to do, nothing to tell
+
+    // Every send below lets messages that other threads send in run meanwhile: Preferences and its
+    // OK (which frees the path list), a shutdown, another scan. So the paste works on copies from
+    // here on, and the busy mark holds off the view's teardown until it is done.
+    const std::string folder = m_pSelectedPath->strPath;
+    const HWND hDialog = m_hFoundWnd;
+    const int nCtrlId = m_nFoundCtrlId;
+    const DialogKind kind = kDialogKinds[m_nFoundKind];
+    CPasteBusy busy(this);
+
+    PasteFailure failure = PasteFailure::None;
+    std::string composed;
+    char szTyped[kTextMax + 1] = {};
+    HWND hField = nullptr;
+    if (TargetRunsHigher(hDialog)) {
+        failure = PasteFailure::RunsHigher; // its field would not even answer: ask it nothing
+    } else if ((hField = FindFileNameField(hDialog, kind, nCtrlId)) == nullptr) {
+        failure = PasteFailure::NoField;
+    } else if (!ReadForeignText(hField, szTyped, kTextMax)) {
+        // Without the typed name the paste would replace it with "untitled": leave the field alone.
+        failure = SendFailure(PasteFailure::NoAnswer);
+    } else {
+        composed = ComposePastePath(folder, szTyped);
+        BOOL bWritten = kind.write == FieldWrite::SetText ? WriteForeignText(hField, composed)
+                                                          : ReplaceForeignText(hField, composed);
+        if (!bWritten) {
+            failure = SendFailure(PasteFailure::NotTaken);
+        } else if (!ForeignTextIs(hField, composed)) {
+            failure = PasteFailure::NotTaken;
+            // A field that kept part of the path would mislead: give back what the user had typed.
+            if (kind.write == FieldWrite::SetText)
+                WriteForeignText(hField, szTyped);
+            else
+                ReplaceForeignText(hField, szTyped);
+        }
+    }
+
+    std::memcpy(m_szFileName, szTyped, sizeof(m_szFileName));
+    if (!composed.empty())
+        m_strPathName = composed;
+    // A dialog that closed meanwhile explains itself.
+    if (failure == PasteFailure::None || !::IsWindow(hDialog))
         return 0;
 
-    std::memset(m_szFileName, 0, sizeof(m_szFileName));
-    m_strPathName.clear();
-    // Without the typed name the paste would replace it with "untitled": better to leave the field alone.
-    if (!ReadForeignText(hCtrl, m_szFileName, kTextMax))
-        return 0;
-    m_strPathName = ComposePastePath(m_pSelectedPath->strPath, m_szFileName);
-    WriteForeignText(hCtrl, m_strPathName);
+    // What the user can paste by hand: the whole path when the typed name is known, else the folder.
+    const std::string path = composed.empty() ? FolderWithBackslash(folder) : composed;
+    BOOL bOnClipboard = PutTextOnClipboard(m_hWnd, path);
+    TellUser(PasteFailureText(failure, ProgramNameOf(hDialog), path, bOnClipboard != FALSE));
     return 0;
+}
+
+bool CTrovelView::TargetRunsHigher(HWND hDialog) const
+{
+    DWORD dwOwn = 0, dwTarget = 0;
+    BOOL bOwnKnown = m_pfnIntegrityLevel(nullptr, &dwOwn);
+    BOOL bTargetKnown = m_pfnIntegrityLevel(hDialog, &dwTarget);
+    bool bDenied = !bTargetKnown && ::GetLastError() == ERROR_ACCESS_DENIED;
+    return RunsHigher(bOwnKnown, dwOwn, bTargetKnown, dwTarget, bDenied);
+}
+
+void CTrovelView::TellUser(const std::string& text)
+{
+    m_strLastNotice = text;
+    const char* pszCaption = GetTrovelApp()->m_strAppName.c_str();
+    if (m_trayIcon.ShowBalloon(pszCaption, text))
+        return;
+    CDialogShowingScope showing(this);
+    ::MessageBoxA(m_hWnd, text.c_str(), pszCaption, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }

@@ -1,6 +1,8 @@
 // Composing the pasted path and the bounded sends to the foreign file-name control.
 #include "watcher/PathInjection.h"
 
+#include <cstring>
+
 namespace {
 
 // In double-byte code pages 0x5C can be the second byte of a character; only a whole last character counts.
@@ -22,11 +24,17 @@ BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-std::string ComposePastePath(const std::string& folder, const std::string& typedName)
+std::string FolderWithBackslash(const std::string& folder)
 {
     std::string path = folder;
     if (!EndsInBackslash(path))
         path += '\\';
+    return path;
+}
+
+std::string ComposePastePath(const std::string& folder, const std::string& typedName)
+{
+    std::string path = FolderWithBackslash(folder);
     path += typedName.empty() ? std::string("untitled") : typedName;
     return path;
 }
@@ -39,4 +47,18 @@ BOOL ReadForeignText(HWND hCtrl, char* buffer, int cchMax)
 BOOL WriteForeignText(HWND hCtrl, const std::string& text)
 {
     return SendBounded(hCtrl, WM_SETTEXT, 0, (LPARAM)text.c_str());
+}
+
+BOOL ReplaceForeignText(HWND hEdit, const std::string& text)
+{
+    return SendBounded(hEdit, EM_SETSEL, 0, -1) && SendBounded(hEdit, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+}
+
+BOOL ForeignTextIs(HWND hCtrl, const std::string& text)
+{
+    // One character more than expected, so a longer text shows as different.
+    std::string buffer(text.size() + 2, '\0');
+    if (!SendBounded(hCtrl, WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)&buffer[0]))
+        return FALSE;
+    return std::strcmp(buffer.c_str(), text.c_str()) == 0;
 }

@@ -6,9 +6,11 @@
 #include <string>
 
 // How long to wait for another program's control to answer. A file-name field answers at once;
-// a thread that cannot answer in this time is taken as hung, and the paste is dropped.
+// a thread that cannot answer in this time is taken as hung, and the paste fails.
 constexpr UINT kForeignReplyTimeout = 2000; // ms
 
+// The folder with one backslash at its end, unless it already ends in one.
+std::string FolderWithBackslash(const std::string& folder);
 // Folder, one backslash unless it already ends in one, then the typed name or "untitled" when none.
 // No length limit: the caller writes the whole text or nothing.
 std::string ComposePastePath(const std::string& folder, const std::string& typedName);
@@ -18,3 +20,9 @@ std::string ComposePastePath(const std::string& folder, const std::string& typed
 BOOL ReadForeignText(HWND hCtrl, char* buffer, int cchMax);
 // WM_SETTEXT of the whole text; FALSE when the control's thread did not answer in time or is hung.
 BOOL WriteForeignText(HWND hCtrl, const std::string& text);
+// Selects all of an edit's text and replaces it, so the edit tells its parent what typing would tell.
+BOOL ReplaceForeignText(HWND hEdit, const std::string& text);
+// Reads the control back: TRUE only when it answered and holds exactly the text.
+BOOL ForeignTextIs(HWND hCtrl, const std::string& text);
+// A FALSE result above leaves the platform's reason as the last error: ERROR_ACCESS_DENIED when the
+// system blocked the message (a target of higher integrity), ERROR_TIMEOUT when it did not answer.

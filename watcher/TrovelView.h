@@ -8,6 +8,7 @@
 #include "fw/View.h"
 #include "paths/PathList.h"
 #include "tray/TrayNotifyIcon.h"
+#include "watcher/TargetProcess.h"
 
 #include <cstdio>
 #include <memory>
@@ -35,6 +36,7 @@ public:
     std::string m_strTraceLines;     // the running scan's trace, written to m_pTraceFile in one piece
     HWND m_hFoundWnd = nullptr;      // the recognised dialog
     int m_nFoundCtrlId = -1;         // its file-name control id
+    int m_nFoundKind = -1;           // its row of kDialogKinds
     bool m_bFound = false;           // the last scan recognised a dialog
     PathEntry* m_pSelectedPath = nullptr; // entry of the last path command; cleared whenever the list is rebuilt
     bool m_bDialogShowing = false;   // one of the program's modal dialogs is open
@@ -48,6 +50,9 @@ public:
     CTrayNotifyIcon m_trayIcon;
     HICON m_hIcon = nullptr;         // small image of icon 107, owned; the icon is added with it
     CPropertySheet* m_pPreferencesSheet = nullptr; // the Preferences sheet while it is up
+    bool m_bPasting = false;         // a paste is waiting on another program; the view must stay
+    std::string m_strLastNotice;     // what the user was last told about a paste that failed
+    IntegrityLevelReader m_pfnIntegrityLevel = &ReadIntegrityLevel; // replaceable where levels cannot be made
 
     // Start-up.
     void OnInitialUpdate() override;
@@ -76,6 +81,11 @@ public:
     void InspectWindow(HWND hWnd);
     int RecognizeDialog(std::string_view title, std::string_view className, std::string_view ownerTitle) const;
     LRESULT OnTrovelMsg(WPARAM wParam, LPARAM lParam);
+    bool TargetRunsHigher(HWND hDialog) const;
+    // A failed paste is never silent: a balloon where the shell shows one, else a message box.
+    void TellUser(const std::string& text);
+    // A modal dialog of the program or a paste is under way: the view must not be destroyed now.
+    bool IsBusy() const { return m_bDialogShowing || m_bPasting; }
 
     // Commands and tray events.
     void OnPreferences();

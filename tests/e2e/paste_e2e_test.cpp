@@ -1,4 +1,5 @@
 // The real Trovel.exe pasting a favourite folder into the real Save As dialog of another program (notepad).
+#include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
 
 #include <gtest/gtest.h>
@@ -34,9 +35,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD limit = 15000)
 // A child process, ended at the latest with the object.
 class Process {
 public:
-    Process(const std::string& exe, const std::string& dir)
+    Process(const std::string& exe, const std::string& dir, const std::string& args = "")
     {
-        std::string commandLine = "\"" + exe + "\"";
+        std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
         m_bStarted = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
@@ -266,6 +267,109 @@ TEST_F(PasteEndToEnd, HungDialogOwnerLeavesTrovelAnsweringAppClose)
     ::CloseHandle(m_hSuspended);
     m_hSuspended = nullptr;
     EXPECT_EQ(Field(), "report.txt");
+}
+
+// Trovel with one favourite, a scratch folder, and the real file dialogs of Wine, each shown by
+// another program, confirmed from here after the pick; the name each dialog returns is checked.
+class RealDialogsEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+        ASSERT_TRUE(SetValue("Newbie", "Help", "1"));
+        m_dir = ScratchDir();
+        m_folder = m_dir + "\\target\\";
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+        ASSERT_TRUE(SetValue("PathList", "P0", m_folder));
+        ASSERT_TRUE(SetValue("PathList", "SN0", "Target"));
+        ASSERT_TRUE(SetValue("PathList", "ID0", "5000"));
+        m_trovel = std::make_unique<Process>(TROVEL_EXE, m_dir);
+        ASSERT_TRUE(m_trovel->m_bStarted);
+        ASSERT_TRUE(WaitUntil([this] { return (m_hFrame = m_trovel->TopWindow(nullptr, "Trovel")) != nullptr; }));
+        ASSERT_TRUE(WaitUntil([this] { return (m_hView = ::FindWindowExA(m_hFrame, nullptr, "#32770", nullptr)) != nullptr; }));
+    }
+    void TearDown() override
+    {
+        if (m_trovel != nullptr && m_trovel->Alive()) {
+            ::PostMessageA(m_hFrame, kAppClose, 0, 0);
+            EXPECT_TRUE(m_trovel->WaitForExit(15000));
+        }
+        m_trovel.reset();
+        for (const char* name : {"target\\report.txt", "windows.txt", "result.txt"})
+            ::DeleteFileA((m_dir + "\\" + name).c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
+        ::RemoveDirectoryA(m_dir.c_str());
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
+    }
+
+    static std::string Text(HWND hWnd)
+    {
+        char text[1024] = {};
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000, &result);
+        return text;
+    }
+    std::string ReadResult() const
+    {
+        std::ifstream in(m_dir + "\\result.txt", std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    std::string m_dir, m_folder;
+    std::unique_ptr<Process> m_trovel;
+    HWND m_hFrame = nullptr, m_hView = nullptr;
+};
+
+TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsAreLeftAlone)
+{
+    const struct {
+        const char* kind;
+        const char* title;
+        bool pasted;
+    } cases[] = {
+        {"item-save", "Save", true},
+        {"old-save", "Save As", true},
+        {"item-open", "Open", false},
+    };
+    for (const auto& c : cases) {
+        ::DeleteFileA((m_dir + "\\result.txt").c_str());
+        Process program(TROVEL_HELPER("trovel_file_dialogs"), m_dir, std::string(c.kind) + " \"" + m_dir + "\\result.txt\"");
+        ASSERT_TRUE(program.m_bStarted);
+        HWND hDialog = nullptr, hField = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&
+                                           (hField = ::GetDlgItem(hDialog, 1152)) != nullptr && Text(hField) == "report.txt"; }))
+            << c.kind;
+        ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);
+        if (c.pasted) {
+            EXPECT_TRUE(WaitUntil([&] { return Text(hField) == m_folder + "report.txt"; })) << c.kind << ": " << Text(hField);
+            ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms
+        } else {
+            ::Sleep(2500); // past the scan's wait and the paste
+            EXPECT_EQ(Text(hField), "report.txt") << c.kind;
+            ::PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
+        }
+        ASSERT_TRUE(program.WaitForExit(15000)) << c.kind;
+        EXPECT_EQ(ReadResult(), c.pasted ? m_folder + "report.txt" : std::string("CANCELLED")) << c.kind;
+    }
+}
+
+TEST_F(RealDialogsEndToEnd, NotepadSavesUnderThePastedPath)
+{
+    Process notepad(NotepadPath(), m_dir);
+    HWND hNotepad = nullptr, hDialog = nullptr, hField = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hNotepad = notepad.TopWindow("Notepad", nullptr)) != nullptr; }));
+    ::PostMessageA(hNotepad, WM_COMMAND, kNotepadSaveAs, 0);
+    ASSERT_TRUE(WaitUntil([&] { return (hDialog = notepad.TopWindow("#32770", "Save As")) != nullptr &&
+                                       (hField = ::GetDlgItem(hDialog, kFileNameField)) != nullptr; }));
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hField, WM_SETTEXT, 0, (LPARAM)"report.txt", SMTO_NORMAL, 5000, &result);
+    ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);
+    ASSERT_TRUE(WaitUntil([&] { return Text(hField) == m_folder + "report.txt"; })) << Text(hField);
+    ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ::GetFileAttributesA((m_folder + "report.txt").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    char title[256] = {};
+    EXPECT_TRUE(WaitUntil([&] { return ::GetWindowTextA(hNotepad, title, sizeof(title)) > 0 &&
+                                       std::string(title).find("report") != std::string::npos; })) << title;
 }
 
 } // namespace

@@ -33,9 +33,10 @@ inline HWND TopWindowOf(DWORD pid, const char* pszClass, const char* pszTitle, b
     return nullptr;
 }
 
-inline bool Start(const std::string& exe, PROCESS_INFORMATION& pi, const char* pszDir = nullptr)
+inline bool Start(const std::string& exe, PROCESS_INFORMATION& pi, const char* pszDir = nullptr,
+                  const std::string& args = "")
 {
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, pszDir, &si, &pi) != FALSE;

@@ -1,11 +1,14 @@
 // Shows the main job on its own: a favourite planted through the first-run settings file, notepad's Save As
-// dialog, the favourite picked through Trovel's command, and the file-name field before and after.
+// dialog and then Wine's item dialog (IFileSaveDialog, shown by trovel_file_dialogs), the favourite
+// picked through Trovel's command in each, and the file-name field before and after.
 //
 //   trovel_paste_demo TROVEL_EXE [SHOT_FLAG_FILE]
 //
 // Needs a Wine prefix where Trovel has never run (the settings file is read only on the first start).
-// After the paste it prints "DIALOG x y width height" and, given a flag file, keeps the dialog up until
-// that file exists (or 60 seconds), so a screenshot can be taken; then it ends notepad and Trovel.
+// After each paste it prints "DIALOG x y width height" (notepad) or "ITEM-DIALOG x y width height" and,
+// given a flag file, keeps that dialog up until the file (for the item dialog the file with ".item"
+// added) exists, or 60 seconds, so a screenshot can be taken; then it ends the programs.
+#include "tests/harness/Harness.h"
 #include "tests/helpers/DemoSupport.h"
 
 #include <windows.h>
@@ -106,12 +109,45 @@ int main(int argc, char** argv)
         WaitUntil([&] { return ::GetFileAttributesA(shotFlag.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
 
     ::PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
+    ::TerminateProcess(notepad.hProcess, 0);
+    bool bNotepadPasted = after == std::string(kFolder) + "report.txt";
+
+    // The same pick in Wine's item dialog, titled "Save", its field a plain edit.
+    bool bItemPasted = false;
+    PROCESS_INFORMATION item = {};
+    const std::string itemArgs = "item-save \"" + WindowsDir() + "\\Temp\\trovel-demo-result.txt\"";
+    HWND hItem = nullptr, hItemField = nullptr;
+    if (Start(TROVEL_HELPER("trovel_file_dialogs"), item, "C:\\users\\Public", itemArgs) &&
+        WaitUntil([&] { return (hItem = TopWindowOf(item.dwProcessId, "#32770", "Save", true)) != nullptr; }) &&
+        WaitUntil([&] { return (hItemField = ::GetDlgItem(hItem, 1152)) != nullptr && FieldText(hItemField) == "report.txt"; })) {
+        std::printf("Wine's item dialog \"Save\" is open; file name field: \"%s\"\n", FieldText(hItemField).c_str());
+        std::printf("Picking \"%s\" (command %d) in Trovel's menu\n", kFavouriteName, kFavouriteId);
+        std::fflush(stdout);
+        ::PostMessageA(hView, WM_COMMAND, MAKEWPARAM(kFavouriteId, 0), 0);
+        WaitUntil([&] { return FieldText(hItemField) != "report.txt"; }, 10000);
+        const std::string itemAfter = FieldText(hItemField);
+        std::printf("File name field after the paste: \"%s\"\n", itemAfter.c_str());
+        bItemPasted = itemAfter == std::string(kFolder) + "report.txt";
+        ::GetWindowRect(hItem, &rc);
+        std::printf("ITEM-DIALOG %ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+        std::fflush(stdout);
+        if (!shotFlag.empty())
+            WaitUntil([&] { return ::GetFileAttributesA((shotFlag + ".item").c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
+        ::PostMessageA(hItem, WM_COMMAND, IDCANCEL, 0);
+        ::WaitForSingleObject(item.hProcess, 10000);
+    } else {
+        std::printf("Wine's item dialog did not appear\n");
+    }
+
     ::PostMessageA(hFrame, kAppClose, 0, 0);
     ::WaitForSingleObject(trovel.hProcess, 10000);
-    ::TerminateProcess(notepad.hProcess, 0);
-    for (PROCESS_INFORMATION* pi : {&trovel, &notepad}) {
+    for (PROCESS_INFORMATION* pi : {&trovel, &notepad, &item}) {
+        if (pi->hProcess == nullptr)
+            continue;
         ::CloseHandle(pi->hThread);
         ::CloseHandle(pi->hProcess);
     }
-    return after == std::string(kFolder) + "report.txt" ? 0 : Fail("the field did not get the favourite folder");
+    if (!bNotepadPasted)
+        return Fail("the field did not get the favourite folder");
+    return bItemPasted ? 0 : Fail("the item dialog's field did not get the favourite folder");
 }

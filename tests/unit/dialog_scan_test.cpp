@@ -1,14 +1,22 @@
 // The scan over real top-level windows made by the test, its trace file, and the paste into a real edit field.
+#include "app/MainFrame.h"
+#include "app/TrovelDoc.h"
 #include "fw/DocTemplate.h"
 #include "fw/FrameWnd.h"
 #include "res/resource.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/TrayProbe.h"
+#include "watcher/DialogField.h"
 #include "watcher/PathInjection.h"
+#include "watcher/TargetProcess.h"
 #include "watcher/TrovelView.h"
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -112,11 +120,34 @@ void RunPendingPaste(HWND hView)
         ::DispatchMessageA(&msg);
 }
 
+// "Trovel|text" of each message box captioned "Trovel" this thread opens, answered with OK at once.
+std::vector<std::string> g_boxes;
+LRESULT CALLBACK AnswerMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* pMsg = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    char caption[64] = {};
+    if (code == HC_ACTION && pMsg->message == WM_INITDIALOG && ::GetWindowTextA(pMsg->hwnd, caption, sizeof(caption)) &&
+        std::string(caption) == "Trovel") {
+        std::string box = std::string(caption) + "|";
+        for (HWND h = ::GetWindow(pMsg->hwnd, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
+            char className[16] = {}, text[1024] = {};
+            ::GetClassNameA(h, className, sizeof(className));
+            if (::lstrcmpiA(className, "Static") == 0 && ::GetWindowTextA(h, text, sizeof(text)) > 0)
+                box += text;
+        }
+        g_boxes.push_back(box);
+        ::PostMessageA(pMsg->hwnd, WM_COMMAND, IDOK, 0);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // A hidden frame with the watcher view over a scratch settings root, in a scratch current directory.
 class WatcherTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        g_boxes.clear();
+        m_hBoxHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &AnswerMessageBoxes, nullptr, ::GetCurrentThreadId());
         char temp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, temp);
         char dir[MAX_PATH];
@@ -146,6 +177,8 @@ protected:
         ::DeleteFileA(TracePath().c_str());
         ::SetCurrentDirectoryA(m_savedDir);
         ::RemoveDirectoryA(m_dir.c_str());
+        if (m_hBoxHook != nullptr)
+            ::UnhookWindowsHookEx(m_hBoxHook);
     }
 
     void AddPath(const std::string& path, const std::string& name, int nID)
@@ -181,6 +214,7 @@ protected:
     char m_savedDir[MAX_PATH] = {};
     HWND m_hFrame = nullptr, m_hView = nullptr;
     CTrovelView* m_pView = nullptr;
+    HHOOK m_hBoxHook = nullptr;
 };
 
 TEST_F(WatcherTest, PathCommandsPostTheScanWithTheirId)
@@ -385,6 +419,7 @@ protected:
         m_pView->m_bFound = true;
         m_pView->m_hFoundWnd = dialog.m_hWnd;
         m_pView->m_nFoundCtrlId = nCtrlId;
+        m_pView->m_nFoundKind = DialogKindOf(DialogSign::TitleRules);
     }
 };
 
@@ -431,7 +466,7 @@ TEST_F(PasteTest, NothingChangesWithoutSelectionFindingOrControl)
     } cases[] = {
         {"no selected entry", [&] { m_pView->m_pSelectedPath = nullptr; }},
         {"last scan found nothing", [&] { m_pView->m_bFound = false; }},
-        {"no control with the id", [&] { m_pView->m_nFoundCtrlId = 1152; }},
+        {"no kind recorded", [&] { m_pView->m_nFoundKind = -1; }},
         {"dialog window gone", [&] { m_pView->m_hFoundWnd = (HWND)(UINT_PTR)0xDEAD0; }},
     };
     for (const auto& c : cases) {
@@ -464,6 +499,451 @@ TEST_F(WatcherTest, PasteAfterThePathListWasRebuiltDoesNothing)
     Scan(5000);
     RunPendingPaste(m_hView);
     EXPECT_EQ(dialog.FieldText(1148), "E:\\Other\\report.txt");
+}
+
+// ---- Save dialogs of today: imitations from the platform's own controls under the real class names ----
+
+// Runs build on a thread of its own, as another program's dialog runs, and serves that thread's
+// messages until the object goes; the thread's windows go with it.
+class ForeignThread {
+public:
+    explicit ForeignThread(std::function<void()> build) : m_build(std::move(build))
+    {
+        m_hReady = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_hThread = ::CreateThread(nullptr, 0, &ForeignThread::Run, this, 0, &m_tid);
+        ::WaitForSingleObject(m_hReady, 10000);
+    }
+    ~ForeignThread()
+    {
+        ::PostThreadMessageA(m_tid, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(m_hThread, 10000);
+        ::CloseHandle(m_hThread);
+        ::CloseHandle(m_hReady);
+    }
+    ForeignThread(const ForeignThread&) = delete;
+    ForeignThread& operator=(const ForeignThread&) = delete;
+
+private:
+    static DWORD WINAPI Run(LPVOID pParam)
+    {
+        ForeignThread* pSelf = static_cast<ForeignThread*>(pParam);
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue exists before anyone posts to it
+        pSelf->m_build();
+        ::SetEvent(pSelf->m_hReady);
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        return 0;
+    }
+
+    std::function<void()> m_build;
+    HANDLE m_hReady = nullptr, m_hThread = nullptr;
+    DWORD m_tid = 0;
+};
+
+// Windows of the item dialog's own classes. A FloatNotifySink keeps, as its own text, the name its
+// combo box last reported as typed (CBN_EDITCHANGE): that name, and not what the field shows, is
+// what the dialog saves under.
+LRESULT CALLBACK ItemPartProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND && HIWORD(wParam) == CBN_EDITCHANGE) {
+        char text[1024] = {};
+        ::GetWindowTextA((HWND)lParam, text, sizeof(text));
+        ::SetWindowTextA(hWnd, text);
+        return 0;
+    }
+    return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+void RegisterItemParts()
+{
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_USEREX_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    for (const char* pszClass : {"DUIViewWndClassName", "DirectUIHWND", "FloatNotifySink", "WorkerW", "ReBarWindow32",
+                                 "Address Band Root", "msctls_progress32", "UniversalSearchBand", "Search Box",
+                                 "SearchEditBoxWrapperClass"}) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &ItemPartProc;
+        wc.hInstance = Instance();
+        wc.lpszClassName = pszClass;
+        ::RegisterClassA(&wc);
+    }
+}
+
+HWND Child(HWND hParent, const char* pszClass, int nID = 0, DWORD style = 0, const char* pszText = "")
+{
+    return ::CreateWindowExA(0, pszClass, pszText, WS_CHILD | WS_VISIBLE | style, 0, 0, 200, 150, hParent,
+                             (HMENU)(INT_PTR)nID, Instance(), nullptr);
+}
+
+HWND EditIn(HWND hCombo)
+{
+    HWND hInner = ::FindWindowExA(hCombo, nullptr, "ComboBox", nullptr);
+    return ::FindWindowExA(hInner != nullptr ? hInner : hCombo, nullptr, "Edit", nullptr);
+}
+
+std::string TextOf(HWND hWnd)
+{
+    char text[1024] = {};
+    ::GetWindowTextA(hWnd, text, sizeof(text));
+    return text;
+}
+
+// The item dialog of Windows Vista to 11: the address bar and the search box (with a chain of its
+// own) come first in the child order, the file-name field after them.
+struct ItemDialog {
+    HWND hDialog = nullptr, hField = nullptr, hSink = nullptr, hAddressEdit = nullptr, hSearchEdit = nullptr;
+};
+ItemDialog BuildItemDialog(const std::string& title, bool bSave, const std::string& typed)
+{
+    RegisterItemParts();
+    ItemDialog d;
+    d.hDialog = ::CreateWindowExA(0, "#32770", title.c_str(), WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, 20, 600, 400,
+                                  nullptr, nullptr, Instance(), nullptr);
+    HWND hBar = Child(Child(d.hDialog, "WorkerW"), "ReBarWindow32");
+    d.hAddressEdit = EditIn(Child(Child(Child(hBar, "Address Band Root"), "msctls_progress32"), "ComboBoxEx32", 0xA205,
+                                  CBS_DROPDOWN, "C:\\Users\\Someone\\Documents"));
+    ::SetWindowTextA(d.hAddressEdit, "C:\\Users\\Someone\\Documents");
+    HWND hSearch = Child(Child(Child(hBar, "UniversalSearchBand"), "Search Box"), "SearchEditBoxWrapperClass");
+    d.hSearchEdit = EditIn(Child(Child(Child(hSearch, "DirectUIHWND"), "FloatNotifySink"), "ComboBox", 1001, CBS_DROPDOWN));
+    HWND hDirect = Child(Child(d.hDialog, "DUIViewWndClassName"), "DirectUIHWND");
+    if (bSave) {
+        d.hSink = Child(hDirect, "FloatNotifySink", 0, 0, typed.c_str());
+        HWND hCombo = Child(d.hSink, "ComboBox", 1001, CBS_DROPDOWN | CBS_AUTOHSCROLL);
+        ::SetWindowTextA(hCombo, typed.c_str());
+        d.hField = EditIn(hCombo);
+        Child(Child(hDirect, "FloatNotifySink"), "ComboBox", 1002, CBS_DROPDOWNLIST); // the file type: no edit
+    } else {
+        // The open dialog: its name box is a direct child, and no sink chain holds an edit.
+        d.hField = EditIn(Child(d.hDialog, "ComboBoxEx32", 1148, CBS_DROPDOWN));
+        ::SetWindowTextA(d.hField, typed.c_str());
+        Child(Child(hDirect, "FloatNotifySink"), "ComboBox", 1002, CBS_DROPDOWNLIST);
+    }
+    return d;
+}
+
+
+// count edits at the end of the save chain inside an existing dialog; returns the last.
+HWND BuildItemDialogInto(HWND hDialog, int count)
+{
+    RegisterItemParts();
+    HWND hDirect = Child(Child(hDialog, "DUIViewWndClassName"), "DirectUIHWND");
+    HWND hEdit = nullptr;
+    for (int i = 0; i < count; ++i)
+        hEdit = EditIn(Child(Child(hDirect, "FloatNotifySink"), "ComboBox", 1001, CBS_DROPDOWN));
+    return hEdit;
+}
+
+TEST_F(WatcherTest, ItemDialogSavesThePathUnderAnyTitleAndTheAddressBarIsLeftAlone)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    {
+        // The imitation tells a bare WM_SETTEXT (shown, not saved) from typing.
+        ItemDialog d;
+        ForeignThread dialog([&] { d = BuildItemDialog("Save As", true, "typed.txt"); });
+        ::SetWindowTextA(d.hField, "shown.txt");
+        EXPECT_EQ(TextOf(d.hField), "shown.txt");
+        EXPECT_EQ(TextOf(d.hSink), "typed.txt");
+    }
+    const struct {
+        const char* title;
+        DialogSign sign;
+    } cases[] = {
+        {"Save As", DialogSign::TitleRules},
+        {"Speichern unter", DialogSign::ItemSaveChain},
+        {"Export Drawing", DialogSign::ItemSaveChain},
+    };
+    for (const auto& c : cases) {
+        ItemDialog d;
+        ForeignThread dialog([&] { d = BuildItemDialog(c.title, true, "report.txt"); });
+        Scan(5000);
+        ASSERT_EQ(m_pView->m_hFoundWnd, d.hDialog) << c.title;
+        EXPECT_EQ(m_pView->m_nFoundKind, DialogKindOf(c.sign)) << c.title;
+        RunPendingPaste(m_hView);
+        EXPECT_EQ(TextOf(d.hSink), "D:\\Work\\report.txt") << c.title << ": what the dialog saves";
+        EXPECT_EQ(TextOf(d.hField), "D:\\Work\\report.txt") << c.title;
+        EXPECT_EQ(TextOf(d.hAddressEdit), "C:\\Users\\Someone\\Documents") << c.title;
+        EXPECT_EQ(TextOf(d.hSearchEdit), "") << c.title;
+    }
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(WatcherTest, OpenDialogsAreNeverSaveDialogsAndWinesItemSaveDialogIs)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    const struct {
+        const char* what;
+        std::function<HWND(std::function<void(HWND)>&)> build; // returns the dialog, gives its field
+        bool recognised;
+    } cases[] = {
+        {"item open dialog", [](auto& field) { ItemDialog d = BuildItemDialog("Open", false, "report.txt"); field(d.hField); return d.hDialog; }, false},
+        {"item open dialog titled Save As", [](auto& field) { ItemDialog d = BuildItemDialog("Save As", false, "report.txt"); field(d.hField); return d.hDialog; }, false},
+        {"Wine's item open dialog", [](auto& field) {
+             HWND h = ::CreateWindowExA(0, "#32770", "Open", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, Instance(), nullptr);
+             field(Child(h, "Edit", 1152, 0, "report.txt"));
+             return h; }, false},
+        {"\"Save\" without its edit 1152", [](auto& field) {
+             HWND h = ::CreateWindowExA(0, "#32770", "Save", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, Instance(), nullptr);
+             field(Child(h, "Static", 1152, 0, "report.txt"));
+             return h; }, false},
+        {"Wine's item save dialog", [](auto& field) {
+             HWND h = ::CreateWindowExA(0, "#32770", "save", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, Instance(), nullptr);
+             field(Child(h, "Edit", 1152, 0, "report.txt"));
+             return h; }, true},
+    };
+    for (const auto& c : cases) {
+        HWND hDialog = nullptr, hField = nullptr;
+        std::function<void(HWND)> keep = [&](HWND h) { hField = h; };
+        hDialog = c.build(keep);
+        Scan(5000);
+        EXPECT_EQ(m_pView->m_bFound, c.recognised) << c.what;
+        RunPendingPaste(m_hView);
+        EXPECT_EQ(TextOf(hField), c.recognised ? "D:\\Work\\report.txt" : "report.txt") << c.what;
+        ::DestroyWindow(hDialog);
+    }
+}
+
+TEST_F(WatcherTest, FieldIsTheRecordedControlsEditThenTheOtherIdThenTheOneChainEdit)
+{
+    const int titleRules = DialogKindOf(DialogSign::TitleRules);
+    const struct {
+        const char* what;
+        std::function<HWND(HWND)> build; // children of the dialog; returns the expected field or null
+    } cases[] = {
+        {"extended combo box 1148", [](HWND h) { return EditIn(Child(h, "ComboBoxEx32", 1148, CBS_DROPDOWN)); }},
+        {"combo box 1148", [](HWND h) { return EditIn(Child(h, "ComboBox", 1148, CBS_DROPDOWN)); }},
+        {"drop-down list 1148 only", [](HWND h) { Child(h, "ComboBox", 1148, CBS_DROPDOWNLIST); return (HWND) nullptr; }},
+        {"edit 1152 instead", [](HWND h) { return Child(h, "Edit", 1152); }},
+        {"the chain", [](HWND h) { return BuildItemDialogInto(h, 1); }},
+        {"two chain edits: neither", [](HWND h) { BuildItemDialogInto(h, 2); return (HWND) nullptr; }},
+        {"a hidden chain edit", [](HWND h) { ::ShowWindow(BuildItemDialogInto(h, 1), SW_HIDE); return (HWND) nullptr; }},
+    };
+    for (const auto& c : cases) {
+        TestWindow dialog("#32770", "Save As");
+        ::ShowWindow(dialog.m_hWnd, SW_SHOWNA); // a hidden dialog's edits are hidden too
+        HWND hExpected = c.build(dialog.m_hWnd);
+        EXPECT_EQ(FindFileNameField(dialog.m_hWnd, kDialogKinds[titleRules], 1148), hExpected) << c.what;
+    }
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (!::OpenClipboard(nullptr))
+        return "(clipboard busy)";
+    if (HANDLE hData = ::GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(::GlobalLock(hData));
+        ::GlobalUnlock(hData);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    const std::string program = " in unit_tests.exe";
+    const struct {
+        const char* what;
+        std::function<void(TestWindow&)> build;
+        bool withTrayIcon;
+        std::string clipboard;
+        std::string told;
+    } cases[] = {
+        {"no field", [](TestWindow&) {}, false, "D:\\Work\\",
+         "Trovel could not find the file-name field" + program + ". The path D:\\Work\\ is on the clipboard."},
+        {"a field that keeps ten characters", [](TestWindow& d) { ::SendMessageA(d.AddField(1148, "report.txt"), EM_LIMITTEXT, 10, 0); },
+         false, "D:\\Work\\report.txt",
+         "Trovel could not fill in the file name" + program + " (the field did not take the text). The path D:\\Work\\report.txt is on the clipboard."},
+        {"no field, told by the tray icon", [](TestWindow&) {}, true, "D:\\Work\\", ""},
+    };
+    for (const auto& c : cases) {
+        if (c.withTrayIcon) {
+            KeepTrayShown();
+            ASSERT_TRUE(m_pView->m_trayIcon.Create(m_pView, CTrovelView::kTrayIconId, "Trovel", m_pView->m_hIcon, WM_TRAY_NOTIFY));
+        }
+        TestWindow dialog("#32770", "Save As");
+        c.build(dialog);
+        g_boxes.clear();
+        m_pView->m_strLastNotice.clear();
+        Scan(5000);
+        ASSERT_EQ(m_pView->m_hFoundWnd, dialog.m_hWnd) << c.what;
+        RunPendingPaste(m_hView);
+        EXPECT_EQ(ClipboardText(), c.clipboard) << c.what;
+        if (::GetDlgItem(dialog.m_hWnd, 1148) != nullptr) {
+            EXPECT_EQ(dialog.FieldText(1148), "report.txt") << c.what << ": the typed name is given back";
+        }
+        if (c.withTrayIcon) {
+            EXPECT_TRUE(g_boxes.empty()) << c.what << ": a balloon, no box";
+            EXPECT_NE(m_pView->m_strLastNotice.find("could not find the file-name field"), std::string::npos);
+            m_pView->m_trayIcon.RemoveIcon();
+        } else {
+            EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|" + c.told}) << c.what;
+        }
+    }
+}
+
+BOOL ReadHigherTarget(HWND hWnd, DWORD* pdwLevel)
+{
+    *pdwLevel = hWnd == nullptr ? SECURITY_MANDATORY_MEDIUM_RID : SECURITY_MANDATORY_HIGH_RID;
+    return TRUE;
+}
+
+WNDPROC g_pfnEditProc = nullptr;
+int g_nFieldMessages = 0;
+LRESULT CALLBACK CountingEditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_GETTEXT || msg == WM_SETTEXT || msg == EM_SETSEL || msg == EM_REPLACESEL)
+        ++g_nFieldMessages;
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST_F(WatcherTest, DialogOfAHigherProcessIsToldAboutAndNeverSentTo)
+{
+    const struct {
+        BOOL ownKnown;
+        DWORD own;
+        BOOL targetKnown;
+        DWORD target;
+        bool denied, higher;
+    } levels[] = {
+        {TRUE, 0x2000, TRUE, 0x3000, false, true},
+        {TRUE, 0x2000, TRUE, 0x2000, false, false},
+        {TRUE, 0x3000, TRUE, 0x2000, false, false},
+        {TRUE, 0x2000, FALSE, 0, true, true},   // an elevated token cannot be opened from below
+        {TRUE, 0x2000, FALSE, 0, false, false}, // gone, or unreadable for another reason
+        {FALSE, 0, FALSE, 0, true, false},      // a system without integrity levels
+    };
+    for (const auto& l : levels)
+        EXPECT_EQ(RunsHigher(l.ownKnown, l.own, l.targetKnown, l.target, l.denied), l.higher) << l.own << " " << l.target;
+
+    AddPath("D:\\Work\\", "Work", 5000);
+    TestWindow dialog("#32770", "Save As");
+    HWND hField = dialog.AddField(1148, "report.txt");
+    g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&CountingEditProc);
+    g_nFieldMessages = 0;
+    m_pView->m_pfnIntegrityLevel = &ReadHigherTarget;
+    Scan(5000);
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(g_nFieldMessages, 0);
+    EXPECT_EQ(dialog.FieldText(1148), "report.txt");
+    EXPECT_EQ(ClipboardText(), "D:\\Work\\");
+    EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|Trovel could not fill in the file name in unit_tests.exe (it runs as "
+                                                "administrator). The path D:\\Work\\ is on the clipboard."});
+
+    // With this system's own levels the same field is filled in.
+    m_pView->m_pfnIntegrityLevel = &ReadIntegrityLevel;
+    Scan(5000);
+    RunPendingPaste(m_hView);
+    EXPECT_GT(g_nFieldMessages, 0);
+    EXPECT_EQ(dialog.FieldText(1148), "D:\\Work\\report.txt");
+}
+
+// The field of a dialog on another thread that, while it answers the read, makes the program open
+// Preferences and press OK there, which rebuilds the path list under the waiting paste.
+std::atomic<bool> g_bPreferencesDone{false};
+HWND g_hTrovelView = nullptr;
+DWORD WINAPI PressPreferencesOk(LPVOID)
+{
+    HWND hSheet = nullptr;
+    for (int i = 0; i < 500 && (hSheet = ::FindWindowA(nullptr, "Preferences")) == nullptr; ++i)
+        ::Sleep(10);
+    ::Sleep(300); // the page fills its rows 100 ms after it opens
+    ::PostMessageA(hSheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    return 0;
+}
+
+LRESULT CALLBACK PreferencesDuringReadProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_GETTEXT && !g_bPreferencesDone) {
+        HANDLE hPresser = ::CreateThread(nullptr, 0, &PressPreferencesOk, nullptr, 0, nullptr);
+        ::SendMessageA(g_hTrovelView, WM_COMMAND, ID_PREFERENCES, 0);
+        ::WaitForSingleObject(hPresser, 10000);
+        ::CloseHandle(hPresser);
+        g_bPreferencesDone = true;
+    }
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
+{
+    TestApp().m_pMainWnd = CWnd::FromHandlePermanent(m_hFrame); // the pages find the view through it
+    const std::string folder = m_dir + "\\";
+    AddPath(folder, "Scratch", 5000);
+    HWND hField = nullptr;
+    g_bPreferencesDone = false;
+    g_hTrovelView = m_hView;
+    ForeignThread dialog([&] {
+        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                         Instance(), nullptr);
+        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
+        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&PreferencesDuringReadProc);
+    });
+    Scan(5000);
+    ASSERT_TRUE(m_pView->m_bFound);
+    RunPendingPaste(m_hView);
+    TestApp().m_pMainWnd = nullptr;
+
+    EXPECT_TRUE(g_bPreferencesDone);
+    ASSERT_EQ(m_pView->m_pathList.size(), 1u);
+    EXPECT_EQ(m_pView->m_pSelectedPath, nullptr) << "the list was rebuilt";
+    EXPECT_FALSE(m_pView->m_bPasting);
+    // The folder picked before the rebuild, taken whole before the first send.
+    EXPECT_EQ(TextOf(hField), folder + "report.txt");
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
+}
+
+// The field that, while it answers the read, ends the session and asks the program to close.
+HWND g_hTrovelFrame = nullptr;
+LRESULT CALLBACK SessionEndDuringReadProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_GETTEXT && g_hTrovelFrame != nullptr) {
+        HWND hFrame = g_hTrovelFrame;
+        g_hTrovelFrame = nullptr;
+        ::SendMessageA(hFrame, WM_ENDSESSION, TRUE, 0);
+        ::SendMessageA(hFrame, WM_APP + 0x20, 0, 0); // the close request another process may send
+    }
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST(PasteInTheProgram, SessionEndAndCloseDuringTheReadWaitForThePaste)
+{
+    KeepTrayShown();
+    ScratchRegistryRoot scratch;
+    TestApp().AddDocTemplate(new CSingleDocTemplate(
+        IDR_MAINFRAME, []() -> CDocument* { return new CTrovelDoc; }, []() -> CFrameWnd* { return new CMainFrame; },
+        []() -> CView* { return new CTrovelView; }));
+    CCommandLineInfo cmdInfo;
+    ASSERT_TRUE(TestApp().ProcessShellCommand(cmdInfo));
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(TestApp().m_pMainWnd);
+    ASSERT_NE(pFrame, nullptr);
+    CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+    ASSERT_NE(pView, nullptr);
+    HWND hFrame = pFrame->m_hWnd, hView = pView->m_hWnd;
+    pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", 5000}));
+
+    HWND hField = nullptr;
+    ForeignThread dialog([&] {
+        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                         Instance(), nullptr);
+        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
+        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&SessionEndDuringReadProc);
+    });
+    g_hTrovelFrame = hFrame;
+    ::SendMessageA(hView, WM_FIND_DIALOG, 5000, 5000);
+    ASSERT_TRUE(PastePending(hView));
+    RunPendingPaste(hView);
+
+    EXPECT_EQ(g_hTrovelFrame, nullptr) << "the field was not read";
+    EXPECT_EQ(TextOf(hField), "C:\\Work\\report.txt");
+    EXPECT_TRUE(::IsWindow(hView)) << "the view went while the paste ran";
+    // The close asked for during the paste goes on after it.
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hFrame); }));
+    EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
+    PumpUntil([] { return true; });
+    TestApp().AddDocTemplate(nullptr);
 }
 
 } // namespace

@@ -154,6 +154,32 @@ TEST(TrayMenu, MouseMessagesOnTheIcon)
     }
 }
 
+TEST(TrayMenu, ChildOwnersTopLevelWindowIsBroughtForwardAndNudgedAfterTheMenu)
+{
+    KeepTrayShown();
+    ScratchRegistryRoot scratch;
+    CTrovelView view;
+    NotifyWindow helper; // registers the class that counts and closes menus
+    HWND hTop = ::CreateWindowA("TrovelTrayTestOwner", "top", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                ::GetModuleHandleA(nullptr), nullptr);
+    HWND hChild = ::CreateWindowA("TrovelTrayTestOwner", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hTop, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    ::SetForegroundWindow(helper.m_hWnd);
+    CWnd childWnd;
+    childWnd.Attach(hChild); // borrowed only
+    ASSERT_TRUE(view.m_trayIcon.Create(&childWnd, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY));
+    MSG msg;
+    while (::PeekMessageA(&msg, hTop, WM_NULL, WM_NULL, PM_REMOVE)) {
+    }
+    EXPECT_EQ(view.OnTrayNotify(CTrovelView::kTrayIconId, WM_RBUTTONUP), 1);
+    EXPECT_EQ(NotifyWindow::s_menus, 1);
+    EXPECT_EQ(::GetForegroundWindow(), hTop);
+    EXPECT_TRUE(::PeekMessageA(&msg, hTop, WM_NULL, WM_NULL, PM_REMOVE)) << "no WM_NULL after the menu";
+    view.m_trayIcon.RemoveIcon();
+    childWnd.Detach();
+    ::DestroyWindow(hTop);
+}
+
 // Width of an icon's image in pixels; 0 when the handle is no icon (any more).
 int IconWidth(HICON hIcon)
 {

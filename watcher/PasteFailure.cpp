@@ -1,0 +1,53 @@
+// Failure texts of the paste and the clipboard copy of the path.
+#include "watcher/PasteFailure.h"
+
+#include <cstring>
+
+std::string PasteFailureText(PasteFailure why, const std::string& program, const std::string& path, bool bOnClipboard)
+{
+    std::string text;
+    switch (why) {
+    case PasteFailure::RunsHigher:
+        text = "Trovel could not fill in the file name in " + program + " (it runs as administrator).";
+        break;
+    case PasteFailure::NoField:
+        text = "Trovel could not find the file-name field in " + program + ".";
+        break;
+    case PasteFailure::NoAnswer:
+        text = "Trovel could not read the file name in " + program + " (it does not answer).";
+        break;
+    case PasteFailure::NotTaken:
+    case PasteFailure::None:
+        text = "Trovel could not fill in the file name in " + program + " (the field did not take the text).";
+        break;
+    }
+    if (bOnClipboard)
+        text += " The path " + path + " is on the clipboard.";
+    else
+        text += " The path is " + path + ".";
+    return text;
+}
+
+BOOL PutTextOnClipboard(HWND hOwner, const std::string& text)
+{
+    HGLOBAL hText = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (hText == nullptr)
+        return FALSE;
+    char* pText = static_cast<char*>(::GlobalLock(hText));
+    std::memcpy(pText, text.c_str(), text.size() + 1);
+    ::GlobalUnlock(hText);
+    // Another program may hold the clipboard for a moment.
+    BOOL bOpen = FALSE;
+    for (int attempt = 0; attempt < 5 && !(bOpen = ::OpenClipboard(hOwner)); ++attempt)
+        ::Sleep(20);
+    if (!bOpen) {
+        ::GlobalFree(hText);
+        return FALSE;
+    }
+    ::EmptyClipboard();
+    BOOL bSet = ::SetClipboardData(CF_TEXT, hText) != nullptr; // the clipboard owns the memory from here
+    ::CloseClipboard();
+    if (!bSet)
+        ::GlobalFree(hText);
+    return bSet;
+}

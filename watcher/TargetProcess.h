@@ -1,0 +1,20 @@
+// Facts about the process that shows a dialog: its integrity level and a name to tell the user.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Reads the integrity level (the label's last sub-authority, e.g. 0x2000 medium, 0x3000 high) of the
+// process that owns the window, or of this process for a null window; FALSE when the system has no such levels or the token cannot be read, with the last
+// error ERROR_ACCESS_DENIED when the system refused to open the process or its token.
+using IntegrityLevelReader = BOOL (*)(HWND hWnd, DWORD* pdwLevel);
+BOOL ReadIntegrityLevel(HWND hWnd, DWORD* pdwLevel);
+
+// The system blocks messages from a lower level to a higher one. A target whose token we are denied
+// while ours can be read is taken as higher: that is what an elevated process looks like from below.
+bool RunsHigher(BOOL bOwnKnown, DWORD dwOwnLevel, BOOL bTargetKnown, DWORD dwTargetLevel, bool bTargetDenied);
+
+// The file name of the process's image ("notepad.exe"), else the title of the window's owner,
+// else "the other program".
+std::string ProgramNameOf(HWND hWnd);
