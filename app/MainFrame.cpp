@@ -115,6 +115,21 @@ bool CMainFrame::IsViewBusy() const
     return pView != nullptr && pView->IsBusy();
 }
 
+void CMainFrame::OnEndSessionWhileBusy()
+{
+    CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
+    if (pView->m_bDialogShowing) {
+        OnEndSessionWithDialog();
+        return;
+    }
+    // A paste waits on the other program for a few bounded sends at most: keep the lists now, and
+    // end as a shutdown does once the paste has returned.
+    pView->SavePathLists();
+    pView->m_trayIcon.RemoveIcon();
+    m_bShutdown = TRUE;
+    PostMessage(WM_CLOSE);
+}
+
 void CMainFrame::OnEndSessionWithDialog()
 {
     // A dialog's modal loop is running inside a view handler: destroying the view now would pull it
@@ -181,7 +196,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return OnShowPreferences(wParam, lParam);
     case WM_ENDSESSION:
         if (wParam && IsViewBusy()) {
-            OnEndSessionWithDialog();
+            OnEndSessionWhileBusy();
             return 0;
         }
         [[fallthrough]];

@@ -33,6 +33,7 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     LRESULT OnExternalShutdown(WPARAM wParam, LPARAM lParam);
     LRESULT OnShowPreferences(WPARAM wParam, LPARAM lParam);
+    void OnEndSessionWhileBusy();
     void OnEndSessionWithDialog();
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -895,20 +895,20 @@ TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
     EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
 }
 
-// The field that, while it answers the read, ends the session and asks the program to close.
+// The field that, while it answers the read, ends the session as the Restart Manager does: the
+// process is not ended for the program, it must end itself.
 HWND g_hTrovelFrame = nullptr;
 LRESULT CALLBACK SessionEndDuringReadProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_GETTEXT && g_hTrovelFrame != nullptr) {
         HWND hFrame = g_hTrovelFrame;
         g_hTrovelFrame = nullptr;
-        ::SendMessageA(hFrame, WM_ENDSESSION, TRUE, 0);
-        ::SendMessageA(hFrame, WM_APP + 0x20, 0, 0); // the close request another process may send
+        ::SendMessageA(hFrame, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     }
     return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
 }
 
-TEST(PasteInTheProgram, SessionEndAndCloseDuringTheReadWaitForThePaste)
+TEST(PasteInTheProgram, SessionEndDuringTheReadWaitsForThePasteThenEnds)
 {
     KeepTrayShown();
     ScratchRegistryRoot scratch;
@@ -939,7 +939,7 @@ TEST(PasteInTheProgram, SessionEndAndCloseDuringTheReadWaitForThePaste)
     EXPECT_EQ(g_hTrovelFrame, nullptr) << "the field was not read";
     EXPECT_EQ(TextOf(hField), "C:\\Work\\report.txt");
     EXPECT_TRUE(::IsWindow(hView)) << "the view went while the paste ran";
-    // The close asked for during the paste goes on after it.
+    // The session's end goes on after the paste.
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hFrame); }));
     EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
     PumpUntil([] { return true; });
