@@ -43,9 +43,7 @@ BOOL ShowRunningCopy(HWND hFrame)
     typedef BOOL(WINAPI * AllowFn)(DWORD);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hFrame, &pid);
-    HMODULE hUser = ::GetModuleHandleA("user32.dll");
-    AllowFn pfnAllow =
-        hUser != nullptr ? reinterpret_cast<AllowFn>(::GetProcAddress(hUser, "AllowSetForegroundWindow")) : nullptr;
+    auto pfnAllow = AfxGetSystemProc<AllowFn>("user32.dll", "AllowSetForegroundWindow");
     if (pfnAllow != nullptr && pid != 0)
         pfnAllow(pid);
     // Posted: the running copy may be busy in a dialog of its own, and this start must not wait.

@@ -52,12 +52,9 @@ void CMainFrame::AcceptFromLowerIntegrity(UINT msg)
     // Windows 7 filters per window, Vista per process; earlier systems have no filter at all.
     typedef BOOL(WINAPI * FilterExFn)(HWND, UINT, DWORD, void*);
     typedef BOOL(WINAPI * FilterFn)(UINT, DWORD);
-    HMODULE hUser = ::GetModuleHandleA("user32.dll");
-    if (hUser == nullptr)
-        return;
-    if (auto pfnEx = reinterpret_cast<FilterExFn>(::GetProcAddress(hUser, "ChangeWindowMessageFilterEx")))
+    if (auto pfnEx = AfxGetSystemProc<FilterExFn>("user32.dll", "ChangeWindowMessageFilterEx"))
         pfnEx(m_hWnd, msg, 1 /* MSGFLT_ALLOW */, nullptr);
-    else if (auto pfn = reinterpret_cast<FilterFn>(::GetProcAddress(hUser, "ChangeWindowMessageFilter")))
+    else if (auto pfn = AfxGetSystemProc<FilterFn>("user32.dll", "ChangeWindowMessageFilter"))
         pfn(msg, 1 /* MSGFLT_ADD */);
 }
 
@@ -117,30 +114,22 @@ bool CMainFrame::IsViewBusy() const
 
 void CMainFrame::OnEndSessionWhileBusy()
 {
+    // The view is busy inside one of its handlers: destroying it now would pull it out from under
+    // that handler. Keep what the teardown would have kept, then end without the view's teardown:
+    // a session end that does not end the process (the Restart Manager's) would otherwise leave it
+    // running with no icon, holding the single-copy name.
     CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
-    if (pView->m_bDialogShowing) {
-        OnEndSessionWithDialog();
-        return;
-    }
-    // A paste waits on the other program for a few bounded sends at most: keep the lists now, and
-    // end as a shutdown does once the paste has returned.
     pView->SavePathLists();
     pView->m_trayIcon.RemoveIcon();
+    if (pView->m_bDialogShowing) {
+        // The modal loops (a box over the sheet) cannot be unwound in order before the session
+        // goes; the open dialog's edits go, as on Cancel.
+        ::ExitProcess(0);
+    }
+    // A paste waits on the other program for a few bounded sends at most: end as a shutdown does
+    // once it has returned.
     m_bShutdown = TRUE;
     PostMessage(WM_CLOSE);
-}
-
-void CMainFrame::OnEndSessionWithDialog()
-{
-    // A dialog's modal loop is running inside a view handler: destroying the view now would pull it
-    // out from under that handler, and the loops (a box over the sheet) cannot be unwound in order
-    // before the session goes. Keep what the teardown would have kept, then end the process here:
-    // a session end that does not end it (the Restart Manager's) would otherwise leave it running
-    // with no icon, holding the single-copy name. The open dialog's edits go, as on Cancel.
-    CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
-    pView->SavePathLists();
-    pView->m_trayIcon.RemoveIcon();
-    ::ExitProcess(0);
 }
 
 LRESULT CMainFrame::OnShowPreferences(WPARAM, LPARAM)

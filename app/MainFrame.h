@@ -34,7 +34,6 @@ protected:
     LRESULT OnExternalShutdown(WPARAM wParam, LPARAM lParam);
     LRESULT OnShowPreferences(WPARAM wParam, LPARAM lParam);
     void OnEndSessionWhileBusy();
-    void OnEndSessionWithDialog();
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

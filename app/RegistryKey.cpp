@@ -2,7 +2,6 @@
 #include "app/RegistryKey.h"
 #include "app/IniLines.h"
 #include "fw/MbcsText.h"
-#include "fw/WinApp.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,17 +33,23 @@ BOOL CRegistryKey::OpenRoot(HKEY* phKey, DWORD* pdwDisposition, HKEY hive, const
                              phKey, pdwDisposition) == ERROR_SUCCESS;
 }
 
-bool CRegistryKey::QueryText(const char* pszSubKey, const char* pszName, std::string& text) const
+LONG CRegistryKey::QueryValue(const char* pszSubKey, const char* pszName, BYTE* pData, DWORD* pcbData) const
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, KEY_READ | m_samView, &hKey) != ERROR_SUCCESS)
-        return false;
+    LONG status = ::RegOpenKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, KEY_READ | m_samView, &hKey);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = ::RegQueryValueExA(hKey, pszName, nullptr, nullptr, pData, pcbData);
+    ::RegCloseKey(hKey);
+    return status;
+}
+
+bool CRegistryKey::QueryText(const char* pszSubKey, const char* pszName, std::string& text) const
+{
     // One spare byte, always NUL, so that data stored without a terminator still ends.
     char buffer[kValueBufferSize + 1] = {};
     DWORD size = kValueBufferSize;
-    LONG status = ::RegQueryValueExA(hKey, pszName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    ::RegCloseKey(hKey);
-    if (status != ERROR_SUCCESS)
+    if (QueryValue(pszSubKey, pszName, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
         return false;
     text = buffer;
     return true;
@@ -67,12 +72,7 @@ std::string CRegistryKey::ReadString(const char* pszSubKey, const char* pszName,
 
 BOOL CRegistryKey::ValueExists(const char* pszSubKey, const char* pszName) const
 {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, KEY_READ | m_samView, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    LONG status = ::RegQueryValueExA(hKey, pszName, nullptr, nullptr, nullptr, nullptr);
-    ::RegCloseKey(hKey);
-    return status == ERROR_SUCCESS;
+    return QueryValue(pszSubKey, pszName, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const char* pszValue) const
@@ -117,12 +117,6 @@ bool IsDisplayNameValue(const std::string& section, const std::string& name)
         return false;
     return name.find_first_not_of("0123456789", 2) == std::string::npos;
 }
-}
-
-void CRegistryKey::ImportIni(HKEY hKey) const
-{
-    if (AfxGetApp() != nullptr)
-        ImportIniFile(hKey, FirstRunFilePath(AfxGetApp()->m_strAppName));
 }
 
 BOOL CRegistryKey::ImportIniFile(HKEY hKey, const std::string& fileName, UINT codePage) const

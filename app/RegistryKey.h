@@ -22,9 +22,7 @@ public:
     BOOL ValueExists(const char* pszSubKey, const char* pszName) const;
     BOOL WriteString(const char* pszSubKey, const char* pszName, const char* pszValue) const;
 
-    // First-run import of <Windows directory>\<application name>.INI into the open key hKey.
-    void ImportIni(HKEY hKey) const;
-    // The import from the given file; display names are cut to what a read gives back, on a character
+    // First-run import of the given file (FirstRunFilePath) into the open key hKey; display names are cut to what a read gives back, on a character
     // boundary of the code page. FALSE when the file cannot be opened.
     BOOL ImportIniFile(HKEY hKey, const std::string& fileName, UINT codePage = CP_ACP) const;
 
@@ -35,6 +33,8 @@ private:
     std::string SubKeyPath(const char* pszSubKey) const { return m_strKey + "\\" + pszSubKey; }
     // The stored text, or false when the key or value is missing or does not fit the buffer.
     bool QueryText(const char* pszSubKey, const char* pszName, std::string& text) const;
+    // One RegQueryValueEx on the sub-key, opened for reading and closed again.
+    LONG QueryValue(const char* pszSubKey, const char* pszName, BYTE* pData, DWORD* pcbData) const;
 };
 
 // <Windows directory>\<application name>.INI, or "" when the directory is not known.

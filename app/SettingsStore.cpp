@@ -1,4 +1,4 @@
-// The choice of the settings key, the seeding of a user's own key, and the copy of a key tree.
+// Which key holds the settings, how a user's own key gets its first contents, and a key-tree copy.
 #include "app/SettingsStore.h"
 
 #include <vector>
@@ -15,8 +15,9 @@ bool KeyExists(HKEY hive, const std::string& path, REGSAM samView)
     return true;
 }
 
-// Fills the user's new key from the first of: a virtualised copy, the machine key, the first-run file.
-SettingsSource Seed(const SettingsPlaces& places, const CRegistryKey& store, HKEY hUserKey)
+// Gives the user's new key the settings this user saw until now: their virtualised copy of the
+// machine key, else the machine key itself, else the first-run file.
+SettingsSource FillNewUserKey(const SettingsPlaces& places, const CRegistryKey& store, HKEY hUserKey)
 {
     for (const std::string& path : places.virtualCopies) {
         HKEY hSource = nullptr;
@@ -76,11 +77,12 @@ SettingsSource ChooseSettingsStore(const SettingsPlaces& places, CRegistryKey& s
         return created ? SettingsSource::MachineCreated : SettingsSource::Machine;
     }
 
-    // Closed to this user (a standard user, or no elevation): a key of their own, seeded once.
+    // The machine key refuses writes (no administrator rights, or none in use): the user's own key,
+    // filled when this start makes it.
     store.m_samView = 0;
     if (store.OpenRoot(&hKey, &disposition, places.hUserHive, places.strUserPath.c_str())) {
         SettingsSource source =
-            disposition == REG_CREATED_NEW_KEY ? Seed(places, store, hKey) : SettingsSource::User;
+            disposition == REG_CREATED_NEW_KEY ? FillNewUserKey(places, store, hKey) : SettingsSource::User;
         ::RegCloseKey(hKey);
         return source;
     }
@@ -127,9 +129,7 @@ REGSAM MachineViewFlags(bool b64BitProgram, bool bOn64BitWindows)
 bool RunningOnWow64()
 {
     typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
-    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
-    IsWow64ProcessFn pfn =
-        hKernel != nullptr ? reinterpret_cast<IsWow64ProcessFn>(::GetProcAddress(hKernel, "IsWow64Process")) : nullptr;
+    auto pfn = AfxGetSystemProc<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process");
     BOOL bWow64 = FALSE;
     return pfn != nullptr && pfn(::GetCurrentProcess(), &bWow64) && bWow64;
 }

@@ -1,5 +1,5 @@
 // Where the settings live: the machine key where it can be written, shared by all users; otherwise
-// a key of the user's own with the same layout, seeded once from what the user saw before.
+// a key of the user's own with the same layout, which starts out with what the user saw until then.
 #pragma once
 
 #include "app/RegistryKey.h"
@@ -22,9 +22,9 @@ enum class SettingsSource {
     Machine,                   // the machine key, as it was
     MachineCreated,            // the machine key, made by this start and filled from the first-run file
     User,                      // the user's key from an earlier start
-    UserFromVirtualCopy,       // the user's key, made now and seeded from the virtualised machine key
-    UserFromMachine,           // ... seeded from the machine key, read only
-    UserFromFile,              // ... seeded from the first-run file, as a first start would be
+    UserFromVirtualCopy,       // the user's key, made now, with the contents of their virtualised machine key
+    UserFromMachine,           // ... with those of the machine key, read only
+    UserFromFile,              // ... imported from the first-run file
     NowhereToSave,             // reads come from what the user saw before; every write is refused
 };
 

@@ -1,5 +1,6 @@
 // Application start-up: settings root, document template, command line.
 #include "app/TrovelApp.h"
+#include "fw/MbcsText.h"
 #include "app/MainFrame.h"
 #include "app/TrovelDoc.h"
 #include "fw/DocTemplate.h"
@@ -27,7 +28,7 @@ SettingsSource CTrovelApp::OpenSettingsRoot(const SettingsPlaces& places)
 
 std::string HtmlHelpPathBeside(const std::string& filePath, const std::string& appName)
 {
-    size_t slash = filePath.find_last_of("\\/");
+    size_t slash = MbcsFindLast(filePath, '\\');
     return (slash == std::string::npos ? std::string() : filePath.substr(0, slash + 1)) + appName + ".chm";
 }
 

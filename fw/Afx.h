@@ -25,5 +25,14 @@ std::string AfxLoadString(UINT nID);
 // The small (SM_CXSMICON) image of an icon resource, or null. The caller owns it (DestroyIcon).
 HICON AfxLoadSmallIcon(UINT nIDResource);
 
+// A function of a system library that not every Windows the program loads on has, or null. The
+// library is loaded when the process does not have it yet, and stays for the process's life.
+FARPROC AfxGetSystemProc(const char* pszModule, const char* pszName);
+template <typename Fn>
+Fn AfxGetSystemProc(const char* pszModule, const char* pszName)
+{
+    return reinterpret_cast<Fn>(AfxGetSystemProc(pszModule, pszName));
+}
+
 // Diagnostic texts go here; the program keeps no diagnostic log, so it writes nothing.
 inline void AfxTrace(const char*, ...) {}

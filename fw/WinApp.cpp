@@ -20,6 +20,14 @@ std::string AfxLoadString(UINT nID)
     return std::string(buffer, len > 0 ? len : 0);
 }
 
+FARPROC AfxGetSystemProc(const char* pszModule, const char* pszName)
+{
+    HMODULE hModule = ::GetModuleHandleA(pszModule);
+    if (hModule == nullptr)
+        hModule = ::LoadLibraryA(pszModule);
+    return hModule != nullptr ? ::GetProcAddress(hModule, pszName) : nullptr;
+}
+
 HICON AfxLoadSmallIcon(UINT nIDResource)
 {
     // LoadIcon would give the large image for the shell to shrink. Not LR_SHARED: older systems
@@ -140,8 +148,7 @@ void CWinApp::Enable3dControls()
     // is registering the common control classes the program's windows use. comctl32 4.00 of
     // NT 4.0 has no InitCommonControlsEx; there the old call registers every class at once.
     using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    HMODULE hComCtl = ::GetModuleHandleA("comctl32.dll");
-    InitEx pInitEx = hComCtl != nullptr ? (InitEx)::GetProcAddress(hComCtl, "InitCommonControlsEx") : nullptr;
+    InitEx pInitEx = AfxGetSystemProc<InitEx>("comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES};
     if (pInitEx == nullptr || !pInitEx(&icc))
         ::InitCommonControls();

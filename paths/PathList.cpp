@@ -2,6 +2,7 @@
 #include "paths/PathList.h"
 #include "app/RegistryKey.h"
 #include "fw/MbcsText.h"
+#include "prefs/FolderTree.h"
 #include "res/resource.h"
 
 #include <cstdio>
@@ -39,9 +40,7 @@ std::string NameForUnreadable(const std::string& path)
     std::string folder = path;
     if (MbcsEndsWith(folder, '\\'))
         folder.erase(folder.size() - 1);
-    size_t slash = MbcsFindLast(folder, '\\');
-    std::string name = slash == std::string::npos || slash + 1 == folder.size() ? folder : folder.substr(slash + 1);
-    return MbcsLeft(name, CRegistryKey::kValueBufferSize - 1);
+    return MbcsLeft(EntryNameForPath(folder), CRegistryKey::kValueBufferSize - 1);
 }
 
 bool IsPathCommandId(int nID)

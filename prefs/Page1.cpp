@@ -405,52 +405,32 @@ void CPage1::ReleaseTree()
 
 // ---- Message routing ----
 
+namespace {
+// The page's command map: control id, notification code, handler.
+struct CommandRoute {
+    UINT nID;
+    int nCode;
+    void (CPage1::*pfnHandler)();
+};
+const CommandRoute kCommandRoutes[] = {
+    {IDC_BTN_ADD,         BN_CLICKED,    &CPage1::OnAdd},
+    {IDC_BTN_REMOVE,      BN_CLICKED,    &CPage1::OnRemove},
+    {IDC_LIST_PATHS,      LBN_SELCHANGE, &CPage1::OnSelchangeList},
+    {IDC_EDIT_NAME,       EN_CHANGE,     &CPage1::OnChangeName},
+    {IDC_EDIT_NAME,       EN_SETFOCUS,   &CPage1::OnSetfocusName},
+    {IDC_BTN_REFRESH,     BN_CLICKED,    &CPage1::OnRefresh},
+    {IDC_CHECK_REMOVABLE, BN_CLICKED,    &CPage1::OnShowDrives},
+    {IDC_CHECK_NETWORK,   BN_CLICKED,    &CPage1::OnShowDrives},
+};
+} // namespace
+
 BOOL CPage1::OnCmdMsg(UINT nID, int nCode)
 {
-    switch (nID) {
-    case IDC_BTN_ADD:
-        if (nCode == BN_CLICKED) {
-            OnAdd();
+    for (const CommandRoute& route : kCommandRoutes) {
+        if (route.nID == nID && route.nCode == nCode) {
+            (this->*route.pfnHandler)();
             return TRUE;
         }
-        break;
-    case IDC_BTN_REMOVE:
-        if (nCode == BN_CLICKED) {
-            OnRemove();
-            return TRUE;
-        }
-        break;
-    case IDC_LIST_PATHS:
-        if (nCode == LBN_SELCHANGE) {
-            OnSelchangeList();
-            return TRUE;
-        }
-        break;
-    case IDC_EDIT_NAME:
-        if (nCode == EN_CHANGE) {
-            OnChangeName();
-            return TRUE;
-        }
-        if (nCode == EN_SETFOCUS) {
-            OnSetfocusName();
-            return TRUE;
-        }
-        break;
-    case IDC_BTN_REFRESH:
-        if (nCode == BN_CLICKED) {
-            OnRefresh();
-            return TRUE;
-        }
-        break;
-    case IDC_CHECK_REMOVABLE:
-    case IDC_CHECK_NETWORK:
-        if (nCode == BN_CLICKED) {
-            OnShowDrives();
-            return TRUE;
-        }
-        break;
-    default:
-        break;
     }
     return CPropertyPage::OnCmdMsg(nID, nCode);
 }

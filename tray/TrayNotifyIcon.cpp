@@ -106,8 +106,7 @@ bool CTrayNotifyIcon::ShellShowsBalloons()
         DWORD cbSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformID;
     };
     using DllGetVersionFn = HRESULT(CALLBACK*)(DllVersionInfo*);
-    HMODULE hShell = ::GetModuleHandleA("shell32.dll");
-    auto pfnVersion = hShell != nullptr ? (DllGetVersionFn)::GetProcAddress(hShell, "DllGetVersion") : nullptr;
+    auto pfnVersion = AfxGetSystemProc<DllGetVersionFn>("shell32.dll", "DllGetVersion");
     DllVersionInfo version = {sizeof(version), 0, 0, 0, 0};
     return pfnVersion != nullptr && SUCCEEDED(pfnVersion(&version)) && version.dwMajorVersion >= 5;
 }

@@ -1,6 +1,5 @@
 // The scan of the desktop's top-level windows for a save dialog, and the paste into its file-name field.
 #include "watcher/TrovelView.h"
-#include "app/MainFrame.h"
 #include "app/TrovelApp.h"
 #include "watcher/DialogField.h"
 #include "watcher/PasteFailure.h"
@@ -117,9 +116,7 @@ public:
     ~CPasteBusy()
     {
         m_pView->m_bPasting = false;
-        CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pView->GetParentFrame());
-        if (pFrame != nullptr && pFrame->m_bShutdown)
-            pFrame->PostMessage(WM_CLOSE); // the close that waited goes on now
+        m_pView->ResumeShutdown();
     }
     CPasteBusy(const CPasteBusy&) = delete;
     CPasteBusy& operator=(const CPasteBusy&) = delete;
@@ -127,6 +124,12 @@ public:
 private:
     CTrovelView* m_pView;
 };
+
+// Writes the text the way the dialog's kind takes it.
+BOOL WriteField(const DialogKind& kind, HWND hField, const std::string& text)
+{
+    return kind.write == FieldWrite::SetText ? WriteForeignText(hField, text) : ReplaceForeignText(hField, text);
+}
 
 // The reason of a failed send: a blocked message means a target out of reach.
 PasteFailure SendFailure(PasteFailure otherwise)
@@ -166,17 +169,12 @@ LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
         failure = SendFailure(PasteFailure::NoAnswer);
     } else {
         composed = ComposePastePath(folder, szTyped);
-        BOOL bWritten = kind.write == FieldWrite::SetText ? WriteForeignText(hField, composed)
-                                                          : ReplaceForeignText(hField, composed);
-        if (!bWritten) {
+        if (!WriteField(kind, hField, composed)) {
             failure = SendFailure(PasteFailure::NotTaken);
         } else if (!ForeignTextIs(hField, composed)) {
             failure = PasteFailure::NotTaken;
             // A field that kept part of the path would mislead: give back what the user had typed.
-            if (kind.write == FieldWrite::SetText)
-                WriteForeignText(hField, szTyped);
-            else
-                ReplaceForeignText(hField, szTyped);
+            WriteField(kind, hField, szTyped);
         }
     }
 

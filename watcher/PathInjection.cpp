@@ -1,18 +1,10 @@
 // Composing the pasted path and the bounded sends to the foreign file-name control.
 #include "watcher/PathInjection.h"
+#include "fw/MbcsText.h"
 
 #include <cstring>
 
 namespace {
-
-// In double-byte code pages 0x5C can be the second byte of a character; only a whole last character counts.
-bool EndsInBackslash(const std::string& text)
-{
-    if (text.empty())
-        return false;
-    const char* last = ::CharPrevA(text.c_str(), text.c_str() + text.size());
-    return *last == '\\';
-}
 
 // Plain SendMessage would wait for ever on a program that has stopped answering.
 BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -27,7 +19,7 @@ BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam)
 std::string FolderWithBackslash(const std::string& folder)
 {
     std::string path = folder;
-    if (!EndsInBackslash(path))
+    if (!MbcsEndsWith(path, '\\')) // by character: a double-byte name may end in 0x5C
         path += '\\';
     return path;
 }

@@ -1,6 +1,8 @@
 // Integrity levels and program names of other processes, through calls looked up at run time:
 // the token calls and the image-name call do not exist on every system the program loads on.
 #include "watcher/TargetProcess.h"
+#include "fw/Afx.h"
+#include "fw/MbcsText.h"
 
 namespace {
 
@@ -16,14 +18,6 @@ using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD, PDWORD);
 using GetSidSubAuthorityCountFn = PUCHAR(WINAPI*)(PSID);
 using GetSidSubAuthorityFn = PDWORD(WINAPI*)(PSID, DWORD);
 using QueryFullProcessImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
-
-FARPROC Lookup(const char* pszModule, const char* pszName)
-{
-    HMODULE hModule = ::GetModuleHandleA(pszModule);
-    if (hModule == nullptr)
-        hModule = ::LoadLibraryA(pszModule); // stays loaded for the process: a system library
-    return hModule != nullptr ? ::GetProcAddress(hModule, pszName) : nullptr;
-}
 
 // Owns a kernel handle for one scope.
 class ScopedHandle {
@@ -60,10 +54,10 @@ BOOL ReadIntegrityLevel(HWND hWnd, DWORD* pdwLevel)
         ::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    auto pfnOpenToken = (OpenProcessTokenFn)Lookup("advapi32.dll", "OpenProcessToken");
-    auto pfnGetInfo = (GetTokenInformationFn)Lookup("advapi32.dll", "GetTokenInformation");
-    auto pfnSubCount = (GetSidSubAuthorityCountFn)Lookup("advapi32.dll", "GetSidSubAuthorityCount");
-    auto pfnSub = (GetSidSubAuthorityFn)Lookup("advapi32.dll", "GetSidSubAuthority");
+    auto pfnOpenToken = AfxGetSystemProc<OpenProcessTokenFn>("advapi32.dll", "OpenProcessToken");
+    auto pfnGetInfo = AfxGetSystemProc<GetTokenInformationFn>("advapi32.dll", "GetTokenInformation");
+    auto pfnSubCount = AfxGetSystemProc<GetSidSubAuthorityCountFn>("advapi32.dll", "GetSidSubAuthorityCount");
+    auto pfnSub = AfxGetSystemProc<GetSidSubAuthorityFn>("advapi32.dll", "GetSidSubAuthority");
     if (pfnOpenToken == nullptr || pfnGetInfo == nullptr || pfnSubCount == nullptr || pfnSub == nullptr) {
         ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
         return FALSE;
@@ -106,14 +100,14 @@ std::string ProgramNameOf(HWND hWnd)
 {
     DWORD dwProcessId = 0;
     ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    auto pfnImageName = (QueryFullProcessImageNameFn)Lookup("kernel32.dll", "QueryFullProcessImageNameA");
+    auto pfnImageName = AfxGetSystemProc<QueryFullProcessImageNameFn>("kernel32.dll", "QueryFullProcessImageNameA");
     if (pfnImageName != nullptr && dwProcessId != 0) {
         ScopedHandle process(OpenForQuery(dwProcessId));
         char szImage[MAX_PATH] = {};
         DWORD cch = MAX_PATH;
         if (process.Get() != nullptr && pfnImageName(process.Get(), 0, szImage, &cch) && cch > 0) {
             std::string image(szImage, cch);
-            size_t slash = image.find_last_of("\\/");
+            size_t slash = MbcsFindLast(image, '\\');
             return slash == std::string::npos ? image : image.substr(slash + 1);
         }
     }

@@ -95,8 +95,7 @@ void CTrovelView::Start()
         CDialogShowingScope showing(this);
         ::MessageBoxA(m_hWnd, "Failed to create tray icon", GetTrovelApp()->m_strAppName.c_str(), MB_OK | MB_ICONHAND);
     }
-    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame());
-    if (pFrame != nullptr && pFrame->m_bShutdown)
+    if (ShutdownPending())
         return; // a close came while the box was up; it goes on from the queue
 
     if (m_bHelpShown == 0) {
@@ -110,9 +109,7 @@ void CTrovelView::ReportUnsavedSettings()
 {
     const CRegistryKey& reg = AppRegistry();
     CTrovelApp* pApp = GetTrovelApp();
-    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame());
-    if ((!reg.m_bReadOnly && !reg.m_bWriteFailed) || pApp->m_bSettingsLossReported ||
-        (pFrame != nullptr && pFrame->m_bShutdown))
+    if ((!reg.m_bReadOnly && !reg.m_bWriteFailed) || pApp->m_bSettingsLossReported || ShutdownPending())
         return;
     pApp->m_bSettingsLossReported = TRUE; // once per run; the program keeps working without them
     CDialogShowingScope showing(this);
@@ -182,10 +179,20 @@ CDialogShowingScope::~CDialogShowingScope()
     if (m_pView == nullptr)
         return;
     m_pView->SetDialogShowing(m_bWasShowing);
-    // A shutdown that waited for this dialog goes on now.
-    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pView->GetParentFrame());
-    if (pFrame != nullptr && pFrame->m_bShutdown)
-        pFrame->PostMessage(WM_CLOSE);
+    m_pView->ResumeShutdown();
+}
+
+bool CTrovelView::ShutdownPending() const
+{
+    const CMainFrame* pFrame = dynamic_cast<const CMainFrame*>(GetParentFrame());
+    return pFrame != nullptr && pFrame->m_bShutdown;
+}
+
+void CTrovelView::ResumeShutdown()
+{
+    // Posted: the close runs once the handler that held it off has returned.
+    if (ShutdownPending())
+        GetParentFrame()->PostMessage(WM_CLOSE);
 }
 
 void CTrovelView::OnPathCommand(UINT nID)

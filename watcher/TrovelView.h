@@ -86,6 +86,10 @@ public:
     void TellUser(const std::string& text);
     // A modal dialog of the program or a paste is under way: the view must not be destroyed now.
     bool IsBusy() const { return m_bDialogShowing || m_bPasting; }
+    // The frame was asked to end while the view was busy; the close waits for the view.
+    bool ShutdownPending() const;
+    // A shutdown that waited for a dialog or a paste goes on now.
+    void ResumeShutdown();
 
     // Commands and tray events.
     void OnPreferences();

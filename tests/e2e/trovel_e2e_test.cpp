@@ -447,7 +447,7 @@ TEST(EndToEnd, MachineKeyClosedToTheUserKeepsTheirSettingsInAKeyOfTheirOwn)
         ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
         ASSERT_TRUE(trovel.WaitForExit());
         EXPECT_FALSE(trovel.SawVisibleWindow()); // saved, so nothing to tell
-        EXPECT_TRUE(trovel.HelpViewers().empty()); // the seeded new-user flag holds
+        EXPECT_TRUE(trovel.HelpViewers().empty()); // the new-user flag set beforehand holds
     }
     EXPECT_EQ(DumpKeyTree(HKEY_LOCAL_MACHINE, kRoot), machine);
     EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, kUserRoot),

@@ -1,5 +1,5 @@
 // Where the settings live: the machine key where it can be written, else the user's own key,
-// seeded once; the 32-bit view of the machine key; real registry, a DACL for a closed machine key.
+// filled once; the 32-bit view of the machine key; real registry, a DACL for a closed machine key.
 #include "app/SettingsStore.h"
 #include "tests/support/RegistryDump.h"
 #include "tests/support/TestApp.h"
@@ -24,7 +24,7 @@ protected:
         char temp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, temp);
         char name[64];
-        std::snprintf(name, sizeof(name), "TrovelSeed%lu.INI", ::GetCurrentProcessId());
+        std::snprintf(name, sizeof(name), "TrovelFirstRun%lu.INI", ::GetCurrentProcessId());
         m_places.strFirstRunFile = std::string(temp) + name;
     }
 
@@ -62,7 +62,7 @@ protected:
     CRegistryKey m_store;
 };
 
-TEST_F(SettingsPlacesTest, ClosedMachineKeyGivesAUserKeySeededOnceFromWhatTheUserSaw)
+TEST_F(SettingsPlacesTest, ClosedMachineKeyGivesAUserKeyFilledOnceFromTheUsersOldSettings)
 {
     const struct { const char* label; bool wow, plain, machine; SettingsSource source; const char* from; } cases[] = {
         {"virtualised copy below WOW6432Node first", true, true, true, SettingsSource::UserFromVirtualCopy, "wow"},
@@ -104,7 +104,7 @@ TEST_F(SettingsPlacesTest, ClosedMachineKeyGivesAUserKeySeededOnceFromWhatTheUse
         EXPECT_TRUE(m_store.WriteInt("Newbie", "Help", 1));
         EXPECT_EQ(m_store.ReadString("PathList", "SN0", ""), c.from);
 
-        // Seeded once: what the user saw before no longer matters, and it was never changed.
+        // Filled once: the old settings no longer matter, and it was never changed.
         if (c.plain)
             Fill(m_places.virtualCopies[1], "changed");
         EXPECT_EQ(ChooseSettingsStore(places, m_store), SettingsSource::User);
@@ -112,8 +112,9 @@ TEST_F(SettingsPlacesTest, ClosedMachineKeyGivesAUserKeySeededOnceFromWhatTheUse
         EXPECT_EQ(m_store.ReadInt("Newbie", "Help", 0), 1);
         EXPECT_EQ(Dump(m_places.virtualCopies[0]), wowBefore);
         EXPECT_EQ(Dump(m_places.strMachinePath), machineBefore);
-        if (!c.plain)
+        if (!c.plain) {
             EXPECT_EQ(Dump(m_places.virtualCopies[1]), plainBefore);
+        }
         EXPECT_FALSE(m_store.m_bReadOnly || m_store.m_bWriteFailed);
     }
 }
