@@ -94,18 +94,6 @@ void RemoveTree(const std::string& path)
     ::RemoveDirectoryA(path.c_str());
 }
 
-std::string ItemText(HWND hTree, HTREEITEM hItem)
-{
-    char text[MAX_PATH + 1] = {};
-    TVITEMA item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = hItem;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    ::SendMessageA(hTree, TVM_GETITEMA, 0, (LPARAM)&item);
-    return text;
-}
-
 int CountChildren(HWND hTree, HTREEITEM hParent)
 {
     int count = 0;
@@ -115,17 +103,17 @@ int CountChildren(HWND hTree, HTREEITEM hParent)
 }
 
 // From the Desktop down to the folder, expanding each node on the way; the folder itself stays closed.
-HTREEITEM FindNode(HWND hTree, const std::string& path)
+HTREEITEM FindNode(CTreeCtrl& tree, const std::string& path)
 {
-    HTREEITEM hItem = TreeView_GetRoot(hTree);
+    HTREEITEM hItem = tree.GetRootItem();
     size_t pos = 0;
     while (hItem != nullptr) {
         size_t next = path.find('\\', pos);
         std::string part = path.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-        TreeView_Expand(hTree, hItem, TVE_EXPAND);
-        HTREEITEM hChild = TreeView_GetChild(hTree, hItem);
-        while (hChild != nullptr && lstrcmpiA(ItemText(hTree, hChild).c_str(), part.c_str()) != 0)
-            hChild = TreeView_GetNextSibling(hTree, hChild);
+        tree.Expand(hItem, TVE_EXPAND);
+        HTREEITEM hChild = tree.GetChildItem(hItem);
+        while (hChild != nullptr && lstrcmpiA(tree.GetItemText(hChild, MAX_PATH + 1).c_str(), part.c_str()) != 0)
+            hChild = tree.GetNextSiblingItem(hChild);
         hItem = hChild;
         if (next == std::string::npos)
             break;
@@ -203,7 +191,7 @@ int main()
                 double tBare = Now() - t0;
 
                 page.OnRefresh(); // a fresh, collapsed tree: the folder is read again
-                HTREEITEM hNode = FindNode(hTree, folder);
+                HTREEITEM hNode = FindNode(page.m_treeFolders, folder);
                 double t1 = Now();
                 TreeView_Expand(hTree, hNode, TVE_EXPAND);
                 double tTree = Now() - t1;
