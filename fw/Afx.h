@@ -6,6 +6,8 @@
 #include <shellapi.h>
 #include <string>
 
+#include "fw/TextConv.h"
+
 class CWinApp;
 class CWnd;
 
@@ -15,9 +17,6 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 // Module that holds the resources: the executable itself.
 HINSTANCE AfxGetResourceHandle();
-
-// Whole text of a window or control, of any length.
-std::string AfxGetWindowText(HWND hWnd);
 
 // Loads a string resource; empty when it is missing.
 std::string AfxLoadString(UINT nID);

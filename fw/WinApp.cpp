@@ -36,15 +36,6 @@ HICON AfxLoadSmallIcon(UINT nIDResource)
                                ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
 }
 
-std::string AfxGetWindowText(HWND hWnd)
-{
-    int len = ::GetWindowTextLengthA(hWnd);
-    std::string text(len + 1, '\0');
-    len = ::GetWindowTextA(hWnd, &text[0], len + 1);
-    text.resize(len > 0 ? len : 0);
-    return text;
-}
-
 CCommandLineInfo AfxParseCommandLine(const char* pszCmdLine)
 {
     CCommandLineInfo info;
