@@ -1,0 +1,154 @@
+// The dialog hotkey follows the window in front: held while a file dialog is there, free for other
+// programs otherwise, registered throughout where the system cannot tell, and a taken key told once.
+#include "watcher/DialogHotkey.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND MakeWindow(const wchar_t* pszTitle)
+{
+    HWND hWnd = ::CreateWindowExW(0, L"#32770", pszTitle, WS_POPUP | WS_CAPTION | WS_VISIBLE, 30, 30, 240, 120,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 100, 20, hWnd, nullptr, nullptr,
+                      nullptr);
+    return hWnd;
+}
+
+// Runs what the hooks deliver through this thread's message loop.
+void Pump(DWORD dwMillis = 300)
+{
+    const DWORD dwStart = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - dwStart < dwMillis);
+}
+
+void BringToFront(HWND hWnd)
+{
+    ::SetForegroundWindow(hWnd);
+    ::SetFocus(::GetWindow(hWnd, GW_CHILD));
+    Pump();
+}
+
+// Whether some other registration of the key succeeds now, as another program's would.
+bool KeyFreeForOthers(WORD wHotkey)
+{
+    if (!::RegisterHotKey(nullptr, 0x5A5A, HotkeyModifiers(wHotkey), LOBYTE(wHotkey)))
+        return false;
+    ::UnregisterHotKey(nullptr, 0x5A5A);
+    return true;
+}
+
+struct Fixture {
+    HWND hOwner = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND hPlain = MakeWindow(L"Notes");
+    HWND hDialog = MakeWindow(L"Save As");
+    std::vector<std::string> told;
+
+    ~Fixture()
+    {
+        ::DestroyWindow(hDialog);
+        ::DestroyWindow(hPlain);
+        ::DestroyWindow(hOwner);
+    }
+    static bool IsDialog(void* pContext, HWND hWnd) { return static_cast<Fixture*>(pContext)->hDialog == hWnd; }
+    static void Tell(void* pContext, const std::string& text) { static_cast<Fixture*>(pContext)->told.push_back(text); }
+};
+
+const WORD kCtrlG = kDefaultDialogHotkey;
+
+} // namespace
+
+TEST(DialogHotkey, HeldOnlyWhileAFileDialogIsInFront)
+{
+    Fixture f;
+    CDialogHotkey hotkey;
+    ASSERT_NE(nullptr, hotkey.m_pfnSetWinEventHook) << "the window events are there under Wine";
+    BringToFront(f.hPlain);
+    ASSERT_TRUE(hotkey.Start(f.hOwner, kCtrlG, &Fixture::IsDialog, &Fixture::Tell, &f));
+    EXPECT_TRUE(hotkey.IsFollowing());
+    EXPECT_TRUE(KeyFreeForOthers(kCtrlG)) << "a plain window in front";
+
+    BringToFront(f.hDialog);
+    EXPECT_TRUE(hotkey.IsRegistered());
+    EXPECT_FALSE(KeyFreeForOthers(kCtrlG)) << "a file dialog in front";
+
+    BringToFront(f.hPlain);
+    EXPECT_FALSE(hotkey.IsRegistered());
+    EXPECT_TRUE(KeyFreeForOthers(kCtrlG)) << "the dialog left the front";
+
+    BringToFront(f.hDialog);
+    hotkey.Stop();
+    EXPECT_TRUE(KeyFreeForOthers(kCtrlG)) << "stopped with the dialog in front";
+    Pump();
+    EXPECT_FALSE(hotkey.IsRegistered()) << "events after the stop change nothing";
+    EXPECT_TRUE(f.told.empty());
+}
+
+TEST(DialogHotkey, WithoutWindowEventsTheKeyIsHeldThroughout)
+{
+    Fixture f;
+    CDialogHotkey hotkey;
+    hotkey.m_pfnSetWinEventHook = nullptr; // as on NT 4.0
+    BringToFront(f.hPlain);
+    ASSERT_TRUE(hotkey.Start(f.hOwner, kCtrlG, &Fixture::IsDialog, &Fixture::Tell, &f));
+    EXPECT_FALSE(hotkey.IsFollowing());
+    EXPECT_TRUE(hotkey.IsRegistered());
+    EXPECT_FALSE(KeyFreeForOthers(kCtrlG));
+    hotkey.Stop();
+    EXPECT_TRUE(KeyFreeForOthers(kCtrlG));
+}
+
+TEST(DialogHotkey, AKeyAnotherProgramHoldsIsToldOnceByName)
+{
+    Fixture f;
+    const WORD kCtrlShiftK = MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT);
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 0x6B6B, HotkeyModifiers(kCtrlShiftK), 'K')); // the other program
+    CDialogHotkey hotkey;
+    BringToFront(f.hPlain);
+    hotkey.Start(f.hOwner, kCtrlShiftK, &Fixture::IsDialog, &Fixture::Tell, &f);
+    BringToFront(f.hDialog);
+    BringToFront(f.hPlain);
+    BringToFront(f.hDialog);
+    EXPECT_FALSE(hotkey.IsRegistered());
+    ASSERT_EQ(1u, f.told.size());
+    EXPECT_NE(std::string::npos, f.told[0].find("Ctrl+Shift+K"));
+    EXPECT_NE(std::string::npos, f.told[0].find("Other Settings"));
+
+    // Once the other program lets go, the dialog gets it.
+    ::UnregisterHotKey(nullptr, 0x6B6B);
+    BringToFront(f.hPlain);
+    BringToFront(f.hDialog);
+    EXPECT_TRUE(hotkey.IsRegistered());
+    EXPECT_EQ(1u, f.told.size());
+}
+
+TEST(DialogHotkey, KeysAreNamedAsTheUserReadsThem)
+{
+    struct Row {
+        WORD wHotkey;
+        const char* pszName;
+        UINT modifiers;
+    };
+    const Row rows[] = {
+        {kDefaultDialogHotkey, "Ctrl+G", MOD_CONTROL},
+        {MAKEWORD('7', HOTKEYF_ALT | HOTKEYF_SHIFT), "Alt+Shift+7", MOD_ALT | MOD_SHIFT},
+        {MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT), "Ctrl+Alt+Shift+Q", MOD_CONTROL | MOD_ALT | MOD_SHIFT},
+        {MAKEWORD('B', 0), "B", 0},
+        {0, "", 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.pszName, HotkeyName(row.wHotkey));
+        EXPECT_EQ(row.modifiers, HotkeyModifiers(row.wHotkey)) << row.pszName;
+    }
+    EXPECT_EQ("Ctrl+F5", HotkeyName(MAKEWORD(VK_F5, HOTKEYF_CONTROL)));
+}

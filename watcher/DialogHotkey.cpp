@@ -1,0 +1,157 @@
+// The dialog hotkey: foreground changes through out-of-context window events, the key registered
+// while a file dialog is in front.
+#include "watcher/DialogHotkey.h"
+#include "fw/Afx.h"
+
+CDialogHotkey* CDialogHotkey::s_pFollowing = nullptr;
+
+UINT HotkeyModifiers(WORD wHotkey)
+{
+    const BYTE flags = HIBYTE(wHotkey);
+    UINT modifiers = 0;
+    if (flags & HOTKEYF_CONTROL)
+        modifiers |= MOD_CONTROL;
+    if (flags & HOTKEYF_ALT)
+        modifiers |= MOD_ALT;
+    if (flags & HOTKEYF_SHIFT)
+        modifiers |= MOD_SHIFT;
+    return modifiers;
+}
+
+std::string HotkeyName(WORD wHotkey)
+{
+    const BYTE vk = LOBYTE(wHotkey), flags = HIBYTE(wHotkey);
+    if (vk == 0)
+        return std::string();
+    std::string name;
+    if (flags & HOTKEYF_CONTROL)
+        name += "Ctrl+";
+    if (flags & HOTKEYF_ALT)
+        name += "Alt+";
+    if (flags & HOTKEYF_SHIFT)
+        name += "Shift+";
+    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
+        name += (char)vk;
+        return name;
+    }
+    // Other keys by the keyboard's own names ("F5", "Page Down").
+    LONG lParam = (LONG)(::MapVirtualKeyW(vk, 0) << 16);
+    if (flags & HOTKEYF_EXT)
+        lParam |= 1L << 24;
+    wchar_t szKey[64] = {};
+    if (::GetKeyNameTextW(lParam, szKey, 64) > 0) {
+        name += WideToUtf8(szKey);
+    } else {
+        name += "key " + std::to_string((unsigned)vk);
+    }
+    return name;
+}
+
+std::string HotkeyTakenText(WORD wHotkey)
+{
+    return "Trovel cannot use " + HotkeyName(wHotkey) +
+           " at the file dialog: another program holds that key. Choose another key under Preferences, Other "
+           "Settings.";
+}
+
+CDialogHotkey::CDialogHotkey()
+    : m_pfnSetWinEventHook(AfxGetSystemProc<SetWinEventHookFn>("user32.dll", "SetWinEventHook")),
+      m_pfnUnhookWinEvent(AfxGetSystemProc<UnhookWinEventFn>("user32.dll", "UnhookWinEvent"))
+{
+}
+
+CDialogHotkey::~CDialogHotkey()
+{
+    Stop();
+}
+
+BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext)
+{
+    Stop();
+    if (wHotkey == 0 || LOBYTE(wHotkey) == 0 || hOwner == nullptr)
+        return TRUE;
+    if (wHotkey != m_wHotkey)
+        m_wToldTaken = 0; // a new key is told about afresh
+    m_hOwner = hOwner;
+    m_wHotkey = wHotkey;
+    m_pfnTest = test;
+    m_pfnTell = tell;
+    m_pContext = pContext;
+
+    if (m_pfnSetWinEventHook == nullptr || m_pfnUnhookWinEvent == nullptr) {
+        Register(); // nothing tells this thread what is in front: the key is held throughout
+        return TRUE;
+    }
+    // Two single-event hooks rather than one range, which would wake the program for every event
+    // between them. Out of context: delivered through this thread's message loop. Wine sends the
+    // focus event but not the foreground one, so both are watched.
+    s_pFollowing = this;
+    const DWORD dwFlags = WINEVENT_OUTOFCONTEXT;
+    m_hForegroundHook = m_pfnSetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                             &CDialogHotkey::OnWinEvent, 0, 0, dwFlags);
+    m_hFocusHook = m_pfnSetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &CDialogHotkey::OnWinEvent,
+                                        0, 0, dwFlags);
+    if (!IsFollowing()) {
+        s_pFollowing = nullptr;
+        Register();
+        return FALSE;
+    }
+    OnForegroundChanged();
+    return TRUE;
+}
+
+void CDialogHotkey::Stop()
+{
+    if (m_hForegroundHook != nullptr)
+        m_pfnUnhookWinEvent(m_hForegroundHook);
+    if (m_hFocusHook != nullptr)
+        m_pfnUnhookWinEvent(m_hFocusHook);
+    m_hForegroundHook = m_hFocusHook = nullptr;
+    if (s_pFollowing == this)
+        s_pFollowing = nullptr;
+    Unregister();
+    m_hOwner = nullptr;
+    m_hLastForeground = nullptr;
+}
+
+void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD)
+{
+    if (s_pFollowing != nullptr)
+        s_pFollowing->OnForegroundChanged();
+}
+
+void CDialogHotkey::OnForegroundChanged()
+{
+    if (m_hOwner == nullptr || !IsFollowing())
+        return;
+    HWND hForeground = ::GetForegroundWindow();
+    // Focus moves within a window far more often than windows change: ask about each window once.
+    if (hForeground == m_hLastForeground)
+        return;
+    m_hLastForeground = hForeground;
+    bool bDialog = hForeground != nullptr && m_pfnTest != nullptr && m_pfnTest(m_pContext, hForeground);
+    if (bDialog)
+        Register();
+    else
+        Unregister();
+}
+
+void CDialogHotkey::Register()
+{
+    if (m_bRegistered)
+        return;
+    m_bRegistered = ::RegisterHotKey(m_hOwner, kHotkeyId, HotkeyModifiers(m_wHotkey), LOBYTE(m_wHotkey)) != FALSE;
+    if (!m_bRegistered && ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED && m_wToldTaken != m_wHotkey &&
+        m_pfnTell != nullptr) {
+        m_wToldTaken = m_wHotkey;
+        m_pfnTell(m_pContext, HotkeyTakenText(m_wHotkey));
+    }
+}
+
+void CDialogHotkey::Unregister()
+{
+    if (!m_bRegistered)
+        return;
+    ::UnregisterHotKey(m_hOwner, kHotkeyId);
+    m_bRegistered = false;
+}

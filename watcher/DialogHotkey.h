@@ -1,0 +1,69 @@
+// The hotkey at the file dialog: registered only while a file dialog is the foreground window, so
+// the key is never taken from other programs.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+// As the hotkey control gives it: the virtual key in the low byte, HOTKEYF_ flags in the high byte;
+// 0 is no hotkey.
+constexpr WORD kDefaultDialogHotkey = MAKEWORD('G', HOTKEYF_CONTROL);
+
+// The RegisterHotKey modifiers (MOD_) of a hotkey control value.
+UINT HotkeyModifiers(WORD wHotkey);
+// "Ctrl+G", "Ctrl+Alt+F5": the key as the user reads it; empty for no hotkey.
+std::string HotkeyName(WORD wHotkey);
+// What the user is told when another program holds the key.
+std::string HotkeyTakenText(WORD wHotkey);
+
+class CDialogHotkey {
+public:
+    // Whether the window in front is a file dialog of a kind the program fills in.
+    using DialogTest = bool (*)(void* pContext, HWND hForeground);
+    // Tells the user something; the hotkey tells once per key that another program holds it.
+    using Tell = void (*)(void* pContext, const std::string& text);
+    using SetWinEventHookFn = HWINEVENTHOOK(WINAPI*)(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD);
+    using UnhookWinEventFn = BOOL(WINAPI*)(HWINEVENTHOOK);
+
+    static constexpr int kHotkeyId = 1; // WM_HOTKEY's wParam at the owner window
+
+    CDialogHotkey();
+    ~CDialogHotkey();
+    CDialogHotkey(const CDialogHotkey&) = delete;
+    CDialogHotkey& operator=(const CDialogHotkey&) = delete;
+
+    // Follows the foreground for hOwner, which receives WM_HOTKEY. Where the system cannot tell this
+    // thread about foreground changes (NT 4.0), the key is registered for the whole desktop at once.
+    // A hotkey of 0 only stops. One object follows at a time in a process. FALSE when following failed.
+    BOOL Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext);
+    void Stop();
+
+    bool IsRegistered() const { return m_bRegistered; }
+    bool IsFollowing() const { return m_hFocusHook != nullptr || m_hForegroundHook != nullptr; }
+    // Looks at the foreground window again and registers or unregisters the key to match.
+    void OnForegroundChanged();
+
+    // Looked up at construction; a test sets null to stand for a system without them.
+    SetWinEventHookFn m_pfnSetWinEventHook;
+    UnhookWinEventFn m_pfnUnhookWinEvent;
+
+private:
+    static void CALLBACK OnWinEvent(HWINEVENTHOOK hHook, DWORD dwEvent, HWND hWnd, LONG idObject, LONG idChild,
+                                    DWORD dwThread, DWORD dwTime);
+    void Register();
+    void Unregister();
+
+    static CDialogHotkey* s_pFollowing; // the hook procedure has no context of its own
+    HWND m_hOwner = nullptr;
+    WORD m_wHotkey = 0;
+    DialogTest m_pfnTest = nullptr;
+    Tell m_pfnTell = nullptr;
+    void* m_pContext = nullptr;
+    HWINEVENTHOOK m_hForegroundHook = nullptr;
+    HWINEVENTHOOK m_hFocusHook = nullptr;
+    HWND m_hLastForeground = nullptr;
+    bool m_bRegistered = false;
+    WORD m_wToldTaken = 0; // the key last told as held by another program
+};
