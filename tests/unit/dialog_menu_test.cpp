@@ -1,0 +1,169 @@
+// The menu at the dialog over real windows and real keys: it opens below the field with the first
+// item selected, Enter or Down and Enter pick, and the dialog gets the front and its field back.
+#include "fw/TextConv.h"
+#include "watcher/DialogMenu.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void Pump(DWORD dwMillis)
+{
+    const DWORD dwStart = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - dwStart < dwMillis);
+}
+
+void Key(WORD vk)
+{
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
+
+// The menu window showing now; the system keeps hidden ones of the same class.
+HWND VisibleMenu()
+{
+    HWND hFound = nullptr;
+    ::EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            wchar_t szClass[16] = {};
+            ::GetClassNameW(hWnd, szClass, 16);
+            if (::lstrcmpW(szClass, L"#32768") != 0 || !::IsWindowVisible(hWnd))
+                return TRUE;
+            *reinterpret_cast<HWND*>(lParam) = hWnd;
+            return FALSE;
+        },
+        (LPARAM)&hFound);
+    return hFound;
+}
+
+// Presses the keys once the menu is up, from a thread of its own, and notes where the menu showed.
+struct KeyPresser {
+    std::vector<WORD> keys;
+    RECT rcMenu = {};
+    bool bMenuSeen = false;
+
+    static DWORD WINAPI Run(LPVOID pParam)
+    {
+        auto* pThis = static_cast<KeyPresser*>(pParam);
+        HWND hMenu = nullptr;
+        for (int i = 0; i < 200 && (hMenu = VisibleMenu()) == nullptr; ++i)
+            ::Sleep(10);
+        if (hMenu == nullptr)
+            return 0;
+        pThis->bMenuSeen = true;
+        ::GetWindowRect(hMenu, &pThis->rcMenu);
+        ::Sleep(200);
+        for (WORD vk : pThis->keys) {
+            Key(vk);
+            ::Sleep(100);
+        }
+        return 0;
+    }
+};
+
+struct Windows {
+    HWND hOwner = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                    nullptr);
+    HWND hDialog = ::CreateWindowExW(0, L"#32770", L"Save As", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 80, 400, 200,
+                                     nullptr, nullptr, nullptr, nullptr);
+    HWND hOther = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 300, 22, hDialog,
+                                    (HMENU)1, nullptr, nullptr);
+    HWND hField = ::CreateWindowExW(0, L"EDIT", L"C:\\Work\\report.txt", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 60,
+                                    300, 22, hDialog, (HMENU)1148, nullptr, nullptr);
+    // Another stop after the field, so that the focus can only reach the field by its handle.
+    HWND hAfter = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 110, 300, 22, hDialog,
+                                    (HMENU)2, nullptr, nullptr);
+    ~Windows()
+    {
+        ::DestroyWindow(hDialog);
+        ::DestroyWindow(hOwner);
+    }
+};
+
+std::vector<MenuRow> Rows()
+{
+    return {{MenuPick::Favourite, 5000, "Work", "C:\\Work\\"},
+            {MenuPick::Separator, 0, "", ""},
+            {MenuPick::OpenFolder, 5100, "C:\\Open\\", "C:\\Open\\"}};
+}
+
+UINT PickWith(Windows& w, std::vector<WORD> keys, KeyPresser& presser)
+{
+    presser.keys = std::move(keys);
+    HANDLE hThread = ::CreateThread(nullptr, 0, &KeyPresser::Run, &presser, 0, nullptr);
+    UINT nPicked = TrackMenuBesideField(w.hField, Rows());
+    ::WaitForSingleObject(hThread, 5000);
+    ::CloseHandle(hThread);
+    Pump(100);
+    return nPicked;
+}
+
+} // namespace
+
+TEST(DialogMenu, OpensBelowTheFieldWithTheFirstItemSelectedAndKeysPick)
+{
+    Windows w;
+    RECT rcField;
+    ::GetWindowRect(w.hField, &rcField);
+
+    KeyPresser enter;
+    EXPECT_EQ(5000u, PickWith(w, {VK_RETURN}, enter)) << "Enter alone picks the first item";
+    ASSERT_TRUE(enter.bMenuSeen);
+    EXPECT_EQ(rcField.left, enter.rcMenu.left);
+    EXPECT_GE(enter.rcMenu.top, rcField.bottom) << "the field stays in sight";
+
+    KeyPresser downEnter;
+    EXPECT_EQ(5100u, PickWith(w, {VK_DOWN, VK_RETURN}, downEnter)) << "Down skips the separator";
+
+    KeyPresser escape;
+    EXPECT_EQ(0u, PickWith(w, {VK_ESCAPE}, escape));
+    EXPECT_EQ(0u, TrackMenuBesideField(w.hField, {})) << "nothing to show";
+}
+
+TEST(DialogMenu, AMenuNearTheScreensFootOpensAboveTheField)
+{
+    Windows w;
+    const int cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
+    ::SetWindowPos(w.hDialog, nullptr, 100, cyScreen - 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT rcField;
+    ::GetWindowRect(w.hField, &rcField);
+    KeyPresser escape;
+    PickWith(w, {VK_ESCAPE}, escape);
+    ASSERT_TRUE(escape.bMenuSeen);
+    EXPECT_LE(escape.rcMenu.bottom, rcField.top);
+}
+
+TEST(DialogMenu, TheDialogGetsTheFrontAndItsFieldBackWithTheCaretAtTheEnd)
+{
+    Windows w;
+    ::SetForegroundWindow(w.hOwner);
+    ::SetFocus(w.hOther);
+    Pump(100);
+    ASSERT_TRUE(ReturnToDialog(w.hDialog, w.hField));
+    Pump(100);
+    EXPECT_EQ(w.hDialog, ::GetForegroundWindow());
+    EXPECT_EQ(w.hField, ::GetFocus());
+    DWORD dwStart = 0, dwEnd = 0;
+    ::SendMessageW(w.hField, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
+    const DWORD nLength = (DWORD)::GetWindowTextLengthW(w.hField);
+    EXPECT_EQ(nLength, dwStart);
+    EXPECT_EQ(nLength, dwEnd);
+
+    HWND hGone = w.hDialog;
+    ::DestroyWindow(w.hDialog);
+    w.hDialog = nullptr;
+    EXPECT_FALSE(ReturnToDialog(hGone, nullptr));
+}
