@@ -89,107 +89,221 @@ BOOL ReadEntry(IDispatch* pEntry, OpenFolder& folder)
     return TRUE;
 }
 
-// What the waiting thread and the walking thread share. Whoever lets go last frees it, so a walk
-// abandoned in a hung Explorer cannot write into freed memory when that Explorer wakes up.
-struct CWalk {
-    CWalk(ShellWindowsSource source, void* pContext) : m_source(source), m_pContext(pContext)
+// What the waiting thread and the walking threads share. Entries are claimed one at a time; when
+// every walker has hung on an entry for a while, another walker takes the entries after it, since
+// in Explorer each window has its thread and one that hangs leaves the others answering. Whoever
+// lets go last frees the whole, so a walker that wakes up late never writes into freed memory.
+class CWalk {
+public:
+    CWalk(ShellWindowsSource source, void* pContext, DWORD dwEntryBound)
+        : m_source(source), m_pContext(pContext), m_dwEntryBound(dwEntryBound)
     {
         ::InitializeCriticalSection(&m_lock);
+        m_hAllDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
-    ~CWalk() { ::DeleteCriticalSection(&m_lock); }
+    ~CWalk()
+    {
+        if (m_hAllDone != nullptr)
+            ::CloseHandle(m_hAllDone);
+        ::DeleteCriticalSection(&m_lock);
+    }
+    CWalk(const CWalk&) = delete;
+    CWalk& operator=(const CWalk&) = delete;
 
+    void AddRef() { ::InterlockedIncrement(&m_nRefs); }
     void Release()
     {
         if (::InterlockedDecrement(&m_nRefs) == 0)
             delete this;
     }
-    // Adds one entry unless the waiting thread has gone; FALSE then, and the walk stops.
-    bool Add(const OpenFolder& folder)
+
+    // Starts one more walker; FALSE when none could be started.
+    bool StartWalker()
     {
-        ::EnterCriticalSection(&m_lock);
-        bool bWanted = !m_bAbandoned;
-        if (bWanted)
-            m_found.push_back(folder);
-        ::LeaveCriticalSection(&m_lock);
-        return bWanted;
+        Lock();
+        ++m_nWalkers;
+        Unlock();
+        AddRef();
+        DWORD dwThreadId = 0;
+        HANDLE hThread = ::CreateThread(nullptr, 0, &CWalk::ThreadProc, this, 0, &dwThreadId);
+        if (hThread != nullptr) {
+            ::CloseHandle(hThread); // a walker still waiting on Explorer ends on its own, unseen
+            return true;
+        }
+        WalkerDone(nullptr);
+        Release();
+        return false;
     }
-    bool Abandoned()
+
+    // Waits up to dwTimeout for every entry, answering what other threads send meanwhile (as a
+    // bounded send does; posted messages wait for the message loop), and starts a walker past
+    // an entry that does not answer.
+    void Wait(DWORD dwTimeout)
     {
-        ::EnterCriticalSection(&m_lock);
-        bool bAbandoned = m_bAbandoned;
-        ::LeaveCriticalSection(&m_lock);
-        return bAbandoned;
+        const DWORD dwStart = ::GetTickCount();
+        for (;;) {
+            const DWORD dwElapsed = ::GetTickCount() - dwStart;
+            if (dwElapsed >= dwTimeout)
+                return;
+            const DWORD dwSlice = std::min<DWORD>(dwTimeout - dwElapsed, std::max<DWORD>(m_dwEntryBound / 4, 1));
+            DWORD dwResult = ::MsgWaitForMultipleObjects(1, &m_hAllDone, FALSE, dwSlice, QS_SENDMESSAGE);
+            if (dwResult == WAIT_OBJECT_0 || dwResult == WAIT_FAILED)
+                return;
+            if (dwResult == WAIT_OBJECT_0 + 1) {
+                MSG msg;
+                ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // runs the sent messages only
+            }
+            if (NothingMoreToCome())
+                return;
+            if (AllWalkersHung())
+                StartWalker();
+        }
     }
-    // What has been found so far; the walk adds nothing after this.
+
+    // What has been found so far; nothing is added after this and no entry is claimed.
     std::vector<OpenFolder> Take()
     {
-        ::EnterCriticalSection(&m_lock);
+        Lock();
         m_bAbandoned = true;
         std::vector<OpenFolder> found;
         found.swap(m_found);
-        ::LeaveCriticalSection(&m_lock);
+        Unlock();
         return found;
     }
 
-    LONG m_nRefs = 2; // the waiting thread and the walking thread
-    ShellWindowsSource m_source;
-    void* m_pContext;
-    CRITICAL_SECTION m_lock;
-    bool m_bAbandoned = false;
-    std::vector<OpenFolder> m_found;
-};
+private:
+    static DWORD WINAPI ThreadProc(LPVOID pParam)
+    {
+        CWalk* pWalk = static_cast<CWalk*>(pParam);
+        // Every walker in the multithreaded apartment: the proxies need no message loop, and the
+        // one list serves every walker without marshalling.
+        IShellWindows* pWindows = nullptr;
+        if (SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+            pWindows = pWalk->Walk();
+            pWalk->WalkerDone(pWindows);
+            ::CoUninitialize();
+        } else {
+            pWalk->WalkerDone(nullptr);
+        }
+        pWalk->Release();
+        return 0;
+    }
 
-void Walk(CWalk& walk)
-{
-    CComRef<IShellWindows> windows;
-    long nCount = 0;
-    if (FAILED(walk.m_source(walk.m_pContext, windows.Out())) || windows.Get() == nullptr ||
-        FAILED(windows->get_Count(&nCount)))
-        return;
-    for (long i = 0; i < nCount && !walk.Abandoned(); ++i) {
+    // Walks claimed entries until none is left; returns the list, which the last walker releases.
+    IShellWindows* Walk()
+    {
+        Lock();
+        IShellWindows* pWindows = m_pWindows;
+        const bool bFirst = !m_bListAsked;
+        m_bListAsked = true;
+        Unlock();
+        if (bFirst) {
+            long nCount = 0;
+            if (FAILED(m_source(m_pContext, &pWindows)) || pWindows == nullptr || FAILED(pWindows->get_Count(&nCount)))
+                nCount = 0; // Wine's list cannot count: no entries
+            Lock();
+            m_pWindows = pWindows;
+            m_nCount = nCount;
+            m_dwLastProgress = ::GetTickCount();
+            Unlock();
+        }
+        for (long i; pWindows != nullptr && (i = Claim()) >= 0;) {
+            OpenFolder folder;
+            folder.nIndex = (int)i;
+            bool bFound = ReadItem(pWindows, i, folder);
+            Finished(bFound ? &folder : nullptr);
+        }
+        return pWindows;
+    }
+
+    static bool ReadItem(IShellWindows* pWindows, long i, OpenFolder& folder)
+    {
         VARIANT index;
         ::ZeroMemory(&index, sizeof(index)); // VT_I4 holds nothing to free
         index.vt = VT_I4;
         index.lVal = i;
         CComRef<IDispatch> entry;
-        if (windows->Item(index, entry.Out()) != S_OK || entry.Get() == nullptr)
-            continue; // a window closing meanwhile
-        OpenFolder folder;
-        folder.nIndex = (int)i;
-        if (ReadEntry(entry.Get(), folder) && !walk.Add(folder))
-            break;
+        // S_FALSE: a window that closed meanwhile.
+        return pWindows->Item(index, entry.Out()) == S_OK && entry.Get() != nullptr && ReadEntry(entry.Get(), folder);
     }
-}
 
-DWORD WINAPI WalkThreadProc(LPVOID pParam)
-{
-    CWalk* pWalk = static_cast<CWalk*>(pParam);
-    // An apartment of its own: the proxies need no message loop here, and none on the waiting thread.
-    HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    if (SUCCEEDED(hr)) {
-        Walk(*pWalk);
-        ::CoUninitialize();
+    long Claim()
+    {
+        Lock();
+        long i = -1;
+        if (!m_bAbandoned && m_nNext < m_nCount) {
+            i = m_nNext++;
+            ++m_nInFlight;
+            m_dwLastProgress = ::GetTickCount();
+        }
+        Unlock();
+        return i;
     }
-    pWalk->Release();
-    return 0;
-}
 
-// Waits for the thread, answering what other threads send meanwhile (as a bounded send does);
-// posted messages wait for the message loop.
-void WaitAnsweringSends(HANDLE hThread, DWORD dwTimeout)
-{
-    const DWORD dwStart = ::GetTickCount();
-    for (;;) {
-        DWORD dwElapsed = ::GetTickCount() - dwStart;
-        if (dwElapsed >= dwTimeout)
-            return;
-        DWORD dwResult = ::MsgWaitForMultipleObjects(1, &hThread, FALSE, dwTimeout - dwElapsed, QS_SENDMESSAGE);
-        if (dwResult != WAIT_OBJECT_0 + 1)
-            return; // ended, timed out or failed
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // runs the sent messages only
+    void Finished(const OpenFolder* pFolder)
+    {
+        Lock();
+        --m_nInFlight;
+        m_dwLastProgress = ::GetTickCount();
+        if (pFolder != nullptr && !m_bAbandoned)
+            m_found.push_back(*pFolder);
+        Unlock();
     }
-}
+
+    void WalkerDone(IShellWindows* pWindows)
+    {
+        Lock();
+        const bool bLast = --m_nWalkers == 0;
+        if (bLast)
+            m_pWindows = nullptr;
+        Unlock();
+        if (bLast) {
+            // Released on a thread of the apartment it belongs to.
+            if (pWindows != nullptr)
+                pWindows->Release();
+            ::SetEvent(m_hAllDone);
+        }
+    }
+
+    bool AllWalkersHung()
+    {
+        Lock();
+        bool bHung = m_pWindows != nullptr && m_nWalkers > 0 && m_nInFlight >= m_nWalkers && m_nNext < m_nCount &&
+                     ::GetTickCount() - m_dwLastProgress >= m_dwEntryBound;
+        Unlock();
+        return bHung;
+    }
+
+    // Every entry claimed, and those not yet answered have hung.
+    bool NothingMoreToCome()
+    {
+        Lock();
+        bool bDone = m_pWindows != nullptr && m_nNext >= m_nCount &&
+                     (m_nInFlight == 0 || ::GetTickCount() - m_dwLastProgress >= m_dwEntryBound);
+        Unlock();
+        return bDone;
+    }
+
+    void Lock() { ::EnterCriticalSection(&m_lock); }
+    void Unlock() { ::LeaveCriticalSection(&m_lock); }
+
+    LONG m_nRefs = 1; // the waiting thread's; each walker adds its own
+    const ShellWindowsSource m_source;
+    void* const m_pContext;
+    const DWORD m_dwEntryBound;
+    CRITICAL_SECTION m_lock;
+    HANDLE m_hAllDone = nullptr;
+    // Below under m_lock.
+    IShellWindows* m_pWindows = nullptr; // owned by the walkers together
+    bool m_bListAsked = false;
+    long m_nCount = 0;
+    long m_nNext = 0;
+    int m_nWalkers = 0;
+    int m_nInFlight = 0;
+    DWORD m_dwLastProgress = 0;
+    bool m_bAbandoned = false;
+    std::vector<OpenFolder> m_found;
+};
 
 BOOL CALLBACK RankEnumProc(HWND hWnd, LPARAM lParam)
 {
@@ -233,17 +347,13 @@ std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pConte
 {
     if (source == nullptr || nMax <= 0)
         return {};
-    CWalk* pWalk = new CWalk(source, pContext);
-    DWORD dwThreadId = 0;
-    HANDLE hThread = ::CreateThread(nullptr, 0, &WalkThreadProc, pWalk, 0, &dwThreadId);
-    if (hThread == nullptr) {
-        pWalk->Release(); // the thread's share
-        pWalk->Release();
-        return {};
+    // An entry that keeps its walker this long is taken as hung; the rest still has time.
+    CWalk* pWalk = new CWalk(source, pContext, dwTimeout / 4);
+    std::vector<OpenFolder> found;
+    if (pWalk->StartWalker()) {
+        pWalk->Wait(dwTimeout);
+        found = pWalk->Take();
     }
-    WaitAnsweringSends(hThread, dwTimeout);
-    ::CloseHandle(hThread); // a thread still waiting on Explorer ends on its own, unseen
-    std::vector<OpenFolder> found = pWalk->Take();
     pWalk->Release();
 
     std::map<HWND, int> ranks;

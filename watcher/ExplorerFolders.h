@@ -30,9 +30,10 @@ struct OpenFolder {
 // (letter case aside), at most nMax.
 std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMax);
 
-// Walks the list on a thread of its own, since every call crosses into Explorer: what has not
-// answered within dwTimeout ms is left out, so a hung Explorer costs at most that and the walk goes
-// on in the background, unseen. While waiting, messages sent to this thread are answered.
-// A list that cannot count its windows (Wine answers E_NOTIMPL) gives none.
+// Walks the list on threads of its own, since every call crosses into Explorer: an entry that does
+// not answer within a quarter of dwTimeout is passed by (another thread takes the entries after it),
+// and whatever has not answered within dwTimeout is left out, so a hung Explorer costs at most that;
+// the threads it holds end unseen when it answers. While waiting, messages sent to this thread are
+// answered. A list that cannot count its windows (Wine answers E_NOTIMPL) gives none.
 std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout,
                                          int nMax = kOpenFoldersMax);

@@ -335,10 +335,11 @@ TEST(ExplorerFolders, FileSystemFoldersEachOnceFrontWindowAndShownTabFirstAndAHu
     ::CloseHandle(hArchive);
 
     auto* pWindows = new CTestShellWindows(S_OK);
-    // In the shell's order: a window behind, then the front window's three tabs (the second shown), a
-    // virtual folder, an archive, the first tab's folder again in other letters in the hindmost window, and one
-    // entry that never answers.
+    // In the shell's order: a window behind, an entry that never answers, then the front window's
+    // three tabs (the second shown), a virtual folder, an archive, and the third tab's folder again in
+    // other letters in the hindmost window.
     pWindows->AddEntry(MakeEntry(hBack, MakeWindow(hBack, true), back.m_path));
+    pWindows->AddEntry(MakeEntry(hFront, MakeWindow(hFront, true), tab1.m_path, -1, hHang));
     pWindows->AddEntry(MakeEntry(hFront, MakeWindow(hFront, false), tab1.m_path));
     pWindows->AddEntry(MakeEntry(hFront, MakeWindow(hFront, true), tab2.m_path));
     pWindows->AddEntry(MakeEntry(hFront, MakeWindow(hFront, false), tab3dup.m_path));
@@ -347,10 +348,9 @@ TEST(ExplorerFolders, FileSystemFoldersEachOnceFrontWindowAndShownTabFirstAndAHu
     std::wstring upper = tab3dup.m_path;
     CharUpperBuffW(&upper[0], (DWORD)upper.size());
     pWindows->AddEntry(MakeEntry(hBehind, MakeWindow(hBehind, true), upper));
-    pWindows->AddEntry(MakeEntry(hFront, MakeWindow(hFront, false), tab1.m_path, -1, hHang));
 
     std::vector<std::string> folders = ReadOpenFolders(&TestSource, pWindows, 500);
-    // Still held by the hung entry here: the walk came back without it.
+    // Still held by the hung entry here: the walk came back without it, and went on past it.
     EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(hHang, 0));
     std::vector<std::string> expected = {tab2.Utf8(), tab1.Utf8(), tab3dup.Utf8(), back.Utf8()};
     EXPECT_EQ(expected, folders);
