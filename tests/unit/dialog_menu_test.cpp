@@ -32,20 +32,21 @@ void Key(WORD vk)
     ::SendInput(2, in, sizeof(INPUT));
 }
 
+BOOL CALLBACK FindVisibleMenu(HWND hWnd, LPARAM lParam)
+{
+    wchar_t szClass[16] = {};
+    ::GetClassNameW(hWnd, szClass, 16);
+    if (::lstrcmpW(szClass, L"#32768") != 0 || !::IsWindowVisible(hWnd))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hWnd;
+    return FALSE;
+}
+
 // The menu window showing now; the system keeps hidden ones of the same class.
 HWND VisibleMenu()
 {
     HWND hFound = nullptr;
-    ::EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            wchar_t szClass[16] = {};
-            ::GetClassNameW(hWnd, szClass, 16);
-            if (::lstrcmpW(szClass, L"#32768") != 0 || !::IsWindowVisible(hWnd))
-                return TRUE;
-            *reinterpret_cast<HWND*>(lParam) = hWnd;
-            return FALSE;
-        },
-        (LPARAM)&hFound);
+    ::EnumWindows(&FindVisibleMenu, (LPARAM)&hFound);
     return hFound;
 }
 
