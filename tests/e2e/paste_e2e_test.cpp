@@ -186,7 +186,9 @@ protected:
             return "";
         all.resize(all.size() - 2);
         size_t start = all.rfind("\r\n");
-        return start == std::string::npos ? all : all.substr(start + 2);
+        if (start == std::string::npos) // the only line: after the byte-order mark
+            return all.compare(0, 3, "\xEF\xBB\xBF") == 0 ? all.substr(3) : all;
+        return all.substr(start + 2);
     }
     // The scan has found the dialog: its line closes the trace, which is written before the wait.
     bool ScanFoundDialog() const { return LastTraceLine() == TraceLine(m_hDialog, "Save As", "#32770"); }

@@ -2,6 +2,8 @@
 // Trovel started, installed again over the running copy, silent uninstall with Trovel running; then
 // nothing of it remains but the settings. Installed again, an uninstall whose question is answered
 // Yes removes the settings too.
+#include "fw/TextConv.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -111,7 +113,7 @@ DWORD ProcessNamed(const char* pszName)
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof(pe);
     for (BOOL more = ::Process32First(hSnap, &pe); more && pid == 0; more = ::Process32Next(hSnap, &pe))
-        if (lstrcmpiA(pe.szExeFile, pszName) == 0)
+        if (WideToUtf8(pe.szExeFile) == pszName)
             pid = pe.th32ProcessID;
     ::CloseHandle(hSnap);
     return pid;

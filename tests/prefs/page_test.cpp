@@ -2,10 +2,6 @@
 #include "tests/prefs/SheetDriver.h"
 #include "tests/support/RegistryDump.h"
 
-bool operator==(const PathEntry& a, const PathEntry& b)
-{
-    return a.strPath == b.strPath && a.strName == b.strName && a.nID == b.nID;
-}
 std::ostream& operator<<(std::ostream& os, const PathEntry& e)
 {
     return os << "{" << e.strPath << ", " << e.strName << ", " << e.nID << "}";
@@ -73,8 +69,10 @@ TEST_F(PreferencesTest, RemovingRenamingAndTheDesktopNode)
         HWND hPaths = page.m_listPaths.m_hWnd, hTree = page.m_treeFolders.m_hWnd;
         Click(Item(page, IDC_BTN_REMOVE)); // disabled while no row is selected
         ClickListRow(hPaths, 1);
-        TypeInto(Item(page, IDC_EDIT_NAME), std::string(300, 'n')); // the store reads back 259 bytes at most
-        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd)[1], std::string(259, 'n'));
+        // Any length and any script: the store reads back what it holds.
+        const std::string name = std::string(300, 'n') + " \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+        TypeInto(Item(page, IDC_EDIT_NAME), name);
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd)[1], name);
         TypeInto(Item(page, IDC_EDIT_NAME), "Second");
         EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), (Texts{"A", "Second", "C", "D"})); // that row only
         ClickListRow(hPaths, 0);

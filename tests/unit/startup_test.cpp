@@ -31,15 +31,15 @@ TEST(OsGate, OnlyTheNtPlatformPasses)
         {FALSE, VER_PLATFORM_WIN32_NT, 5, FALSE}, // a failed query counts as platform 0
     };
     for (const auto& c : cases) {
-        OSVERSIONINFOA info = {};
+        OSVERSIONINFOW info = {};
         info.dwOSVersionInfoSize = sizeof(info);
         info.dwPlatformId = c.platform;
         info.dwMajorVersion = c.major;
         EXPECT_EQ(PassesOsGate(c.queried, info), c.passes) << "platform " << c.platform << " queried " << c.queried;
     }
-    OSVERSIONINFOA running;
+    OSVERSIONINFOW running;
     EXPECT_TRUE(QueryOsVersion(running));
-    EXPECT_EQ(running.dwOSVersionInfoSize, 148u);
+    EXPECT_EQ(running.dwOSVersionInfoSize, (DWORD)sizeof(OSVERSIONINFOW));
 }
 
 std::string Str(const RECT& r)
@@ -276,6 +276,8 @@ private:
 TEST_F(InProcessStart, AppCloseWhileTheIconBoxIsUpWaitsForTheBox)
 {
     Create();
+    // A change of this run's, so that the end has something to save.
+    m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Saved\\", "Saved", 5000}));
     // The shell knows an icon of the view's window and id already: the start's add fails.
     NOTIFYICONDATAA nid = {};
     nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -294,7 +296,8 @@ TEST_F(InProcessStart, AppCloseWhileTheIconBoxIsUpWaitsForTheBox)
     }
     EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
     EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"),
-              (std::vector<std::string>{":<ID0>=<0>", ":<P0>=<>", ":<SN0>=<>"}));
+              (std::vector<std::string>{":<ID0>=<5000>", ":<ID1>=<0>", ":<P0>=<C:\\Saved\\>", ":<P1>=<>",
+                                        ":<SN0>=<Saved>", ":<SN1>=<>"}));
     ::Shell_NotifyIconA(NIM_DELETE, &nid);
 }
 
