@@ -17,6 +17,15 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value)
     }
 }
 
+void DDX_HotKey(CDataExchange* pDX, int nIDC, WORD& value)
+{
+    HWND hCtl = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    if (pDX->m_bSaveAndValidate)
+        value = (WORD)::SendMessageW(hCtl, HKM_GETHOTKEY, 0, 0);
+    else
+        ::SendMessageW(hCtl, HKM_SETHOTKEY, value, 0);
+}
+
 void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value)
 {
     HWND hCtl = pDX->m_pDlgWnd->GetDlgItem(nIDC);

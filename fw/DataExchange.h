@@ -14,3 +14,5 @@ public:
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value);
+// A hotkey control: the virtual key in the low byte, HOTKEYF_ flags in the high byte.
+void DDX_HotKey(CDataExchange* pDX, int nIDC, WORD& value);

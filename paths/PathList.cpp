@@ -56,6 +56,8 @@ bool IsOtherCommandId(int nID)
         return true;
     if (command >= 0xE000 && command <= 0xEFFF) // the framework's standard commands (About, Exit, help...)
         return true;
+    if (command >= ID_OPEN_FOLDER_FIRST && command <= ID_OPEN_FOLDER_LAST) // the folders open in Explorer
+        return true;
     return IsPathCommandId((int)command) && command != (UINT)nID; // another entry's command
 }
 

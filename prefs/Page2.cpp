@@ -13,6 +13,8 @@ void CPage2::DoDataExchange(CDataExchange* pDX)
 {
     CPropertyPage::DoDataExchange(pDX);
     DDX_Check(pDX, IDC_CHECK_RESTORE_TIPS, m_bRestoreTips);
+    DDX_HotKey(pDX, IDC_HOTKEY_DIALOG, m_wHotkey);
+    DDX_Check(pDX, IDC_CHECK_OPEN_FOLDERS, m_bListOpenFolders);
 }
 
 void CPage2::OnAboutButton()

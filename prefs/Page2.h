@@ -9,6 +9,8 @@ public:
     CPage2();
 
     BOOL m_bRestoreTips = FALSE; // read by the sheet after OK; never loaded from the registry
+    WORD m_wHotkey = 0;          // the hotkey at the file dialog, 0 for none; set by the sheet
+    BOOL m_bListOpenFolders = TRUE; // the menus list the folders open in Explorer; set by the sheet
 
     void DoDataExchange(CDataExchange* pDX) override;
     void OnAboutButton();

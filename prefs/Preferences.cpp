@@ -26,6 +26,8 @@ void CTrovelView::OnPreferences()
     sheet.AddPage(&page1);
 
     CPage2 page2;
+    page2.m_wHotkey = m_dialogSettings.wHotkey;
+    page2.m_bListOpenFolders = m_dialogSettings.bListOpenFolders;
     sheet.AddPage(&page2);
 
     // Restores the state it found, so Preferences opened over the About box leaves it protected.
@@ -39,6 +41,9 @@ void CTrovelView::OnPreferences()
         AppRegistry().WriteInt("Tree", "Remov", page1.m_bShowRemovable);
         if (page2.m_bRestoreTips)
             AppRegistry().WriteInt("Newbie", "Help", 0);
+        m_dialogSettings = {page2.m_wHotkey, page2.m_bListOpenFolders};
+        WriteDialogSettings(AppRegistry(), m_dialogSettings);
+        StartDialogHotkey(); // the key may have changed: it is registered afresh
     }
     ReportUnsavedSettings();
 }

@@ -45,6 +45,8 @@
 #define IDC_CHECK_NETWORK       1012
 #define IDC_CHECK_RESTORE_TIPS  1012
 #define IDC_BTN_ABOUT           1013
+#define IDC_HOTKEY_DIALOG       1014
+#define IDC_CHECK_OPEN_FOLDERS  1015
 #define IDC_FRAME_MEASURE       1023
 #define IDC_EMAIL_LINK          1024
 #define IDC_WEB_LINK            1025
@@ -53,6 +55,8 @@
 #define ID_HELP_TOPICS          350
 #define ID_PATH_FIRST           5000
 #define ID_PATH_LAST            5004
+#define ID_OPEN_FOLDER_FIRST    5100
+#define ID_OPEN_FOLDER_LAST     5109
 #define ID_PREFERENCES          32771
 #define ID_SHUTDOWN             32775
 

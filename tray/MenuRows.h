@@ -3,6 +3,7 @@
 #pragma once
 
 #include "paths/PathList.h"
+#include "res/resource.h"
 
 #include <windows.h>
 
@@ -10,8 +11,8 @@
 #include <vector>
 
 // Ids of the folders open in Explorer: apart from every command and from every favourite's id.
-constexpr UINT kOpenFolderIdFirst = 5100;
-constexpr UINT kOpenFolderIdLast = 5109;
+constexpr UINT kOpenFolderIdFirst = ID_OPEN_FOLDER_FIRST;
+constexpr UINT kOpenFolderIdLast = ID_OPEN_FOLDER_LAST;
 bool IsOpenFolderId(UINT nID);
 
 // What picking a row does.

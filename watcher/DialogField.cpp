@@ -1,15 +1,17 @@
-// The table of save-dialog kinds, the signs that recognise them and the field finder.
+// The table of file-dialog kinds, the signs that recognise them and the field finder.
 #include "watcher/DialogField.h"
 #include "watcher/Recognizer.h"
 #include "fw/TextConv.h"
 
 const DialogKind kDialogKinds[] = {
-    // recognised by              field looked for at                                             written by
-    {DialogSign::ItemOpen,       0,                                                                FieldWrite::None},
-    {DialogSign::TitleRules,     FIELD_RECORDED | FIELD_OTHER_CLASSIC | FIELD_ITEM_CHAIN,           FieldWrite::ReplaceSelection},
-    {DialogSign::TitleRulesOwn,  FIELD_RECORDED,                                                   FieldWrite::SetText},
-    {DialogSign::ItemSaveChain,  FIELD_ITEM_CHAIN,                                                 FieldWrite::ReplaceSelection},
-    {DialogSign::TitledSaveEdit, FIELD_RECORDED,                                                   FieldWrite::ReplaceSelection},
+    // recognised by              field looked for at                                      written by                    for
+    {DialogSign::ItemOpen,        FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open},
+    {DialogSign::TitleRules,      FIELD_RECORDED | FIELD_OTHER_CLASSIC | FIELD_ITEM_CHAIN, FieldWrite::ReplaceSelection, DialogPurpose::Save},
+    {DialogSign::TitleRulesOwn,   FIELD_RECORDED,                                          FieldWrite::SetText,          DialogPurpose::Save},
+    {DialogSign::ItemSaveChain,   FIELD_ITEM_CHAIN,                                        FieldWrite::ReplaceSelection, DialogPurpose::Save},
+    {DialogSign::TitledSaveEdit,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Save},
+    {DialogSign::TitledOpenEdit,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open},
+    {DialogSign::TitledOpenCombo, FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open},
 };
 const int kDialogKindCount = sizeof(kDialogKinds) / sizeof(kDialogKinds[0]);
 
@@ -95,6 +97,13 @@ public:
     }
     // The platform's upper-casing, as the title rules use.
     bool TitledSave() const { return m_bDialog && m_title.size() == 4 && Utf8Upper(m_title) == "SAVE"; }
+    bool TitledOpen() const { return m_bDialog && m_title.size() == 4 && Utf8Upper(m_title) == "OPEN"; }
+    // A direct child of the id and class.
+    bool HasDirect(int nCtrlId, const wchar_t* pszClass) const
+    {
+        HWND hCtrl = ::GetDlgItem(m_hWnd, nCtrlId);
+        return hCtrl != nullptr && ClassIs(hCtrl, pszClass);
+    }
     HWND Handle() const { return m_hWnd; }
 
 private:
@@ -110,7 +119,8 @@ bool SignHolds(DialogSign sign, WindowFacts& facts, int& nCtrlId)
 {
     switch (sign) {
     case DialogSign::ItemOpen:
-        return facts.HasItemView() && !facts.HasSaveChain();
+        nCtrlId = kCtrlExplorerCombo;
+        return facts.HasItemView() && !facts.HasSaveChain() && facts.HasDirect(kCtrlExplorerCombo, L"ComboBoxEx32");
     case DialogSign::TitleRules:
         nCtrlId = facts.TitleRuleId();
         return nCtrlId == kCtrlExplorerCombo || nCtrlId == kCtrlClassicEdit;
@@ -120,13 +130,16 @@ bool SignHolds(DialogSign sign, WindowFacts& facts, int& nCtrlId)
     case DialogSign::ItemSaveChain:
         nCtrlId = kCtrlItemEdit;
         return facts.HasSaveChain();
-    case DialogSign::TitledSaveEdit: {
+    case DialogSign::TitledSaveEdit:
         nCtrlId = kCtrlClassicEdit;
-        if (!facts.TitledSave())
-            return false;
-        HWND hEdit = ::GetDlgItem(facts.Handle(), kCtrlClassicEdit);
-        return hEdit != nullptr && ClassIs(hEdit, L"Edit");
-    }
+        return facts.TitledSave() && facts.HasDirect(kCtrlClassicEdit, L"Edit");
+    case DialogSign::TitledOpenEdit:
+        nCtrlId = kCtrlClassicEdit;
+        return facts.TitledOpen() && facts.HasDirect(kCtrlClassicEdit, L"Edit");
+    case DialogSign::TitledOpenCombo:
+        nCtrlId = kCtrlExplorerCombo;
+        return facts.TitledOpen() && (facts.HasDirect(kCtrlExplorerCombo, L"ComboBoxEx32") ||
+                                      facts.HasDirect(kCtrlExplorerCombo, L"ComboBox"));
     }
     return false;
 }
@@ -141,11 +154,8 @@ DialogMatch ClassifyDialog(HWND hWnd, std::string_view title, std::string_view c
         return {-1, kCtrlNotFound};
     for (int i = 0; i < kDialogKindCount; ++i) {
         int nCtrlId = kCtrlNotFound;
-        if (SignHolds(kDialogKinds[i].sign, facts, nCtrlId)) {
-            if (kDialogKinds[i].write == FieldWrite::None)
-                return {-1, kCtrlNotFound};
+        if (SignHolds(kDialogKinds[i].sign, facts, nCtrlId))
             return {i, nCtrlId};
-        }
     }
     return {-1, kCtrlNotFound};
 }

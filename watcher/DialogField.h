@@ -1,4 +1,4 @@
-// The kinds of save dialog the program fills in, one row each: how the kind is recognised, where
+// The kinds of file dialog the program fills in, one row each: how the kind is recognised, where
 // its file-name field lives and how text goes into it; and finding that field in a live dialog.
 #pragma once
 
@@ -13,11 +13,13 @@ constexpr int kCtrlItemEdit = 1001;
 
 // What makes a top-level window one kind of dialog.
 enum class DialogSign {
-    ItemOpen,        // the item dialog without the save chain: an open dialog
+    ItemOpen,        // the item dialog without the save chain, with a direct ComboBoxEx32 1148: an open dialog
     TitleRules,      // the title rule table of the system class answers 1148 or 1152
     TitleRulesOwn,   // the same table answers a field of the program's own dialog class (39, 48)
     ItemSaveChain,   // "#32770" whose tree holds DUIViewWndClassName > DirectUIHWND > FloatNotifySink > ComboBox > Edit
     TitledSaveEdit,  // "#32770" titled "Save" (any case) with a direct Edit 1152: Wine's item dialog
+    TitledOpenEdit,  // "#32770" titled "Open" with a direct Edit 1152: Wine's item open dialog, the old-style one
+    TitledOpenCombo, // "#32770" titled "Open" with a direct combo box 1148: the Explorer-style open dialog
 };
 
 // Where a kind's field is looked for, in this order.
@@ -29,15 +31,21 @@ enum FieldPlace : unsigned {
 
 // How text is written into the field.
 enum class FieldWrite {
-    None,             // never written: not a save dialog
     SetText,          // WM_SETTEXT: a control of the dialog's own class, not a platform edit
     ReplaceSelection, // EM_SETSEL over all, EM_REPLACESEL: the edit raises what typing raises
+};
+
+// What the dialog is asked for: a name to save under, or a file to open.
+enum class DialogPurpose {
+    Save, // gets the folder joined with the typed name
+    Open, // gets the folder, and the typed text only when it is a pattern
 };
 
 struct DialogKind {
     DialogSign sign;
     unsigned places;
     FieldWrite write;
+    DialogPurpose purpose;
 };
 
 // The rows, tried in order; the first whose sign holds decides. Indexes are what the scan records.

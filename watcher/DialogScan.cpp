@@ -1,10 +1,12 @@
-// The scan of the desktop's top-level windows for a save dialog, and the paste into its file-name field.
+// The scan of the desktop's top-level windows for a file dialog, and the paste into its file-name field.
 #include "watcher/TrovelView.h"
 #include "app/TrovelApp.h"
 #include "watcher/DialogField.h"
 #include "watcher/PasteFailure.h"
 #include "watcher/PathInjection.h"
 #include "watcher/Recognizer.h"
+#include "watcher/DialogSettings.h"
+#include "watcher/ScanCandidates.h"
 
 #include <cstring>
 
@@ -12,7 +14,6 @@ namespace {
 const char kTraceFileName[] = "windows.txt";
 // UTF-8 with its byte-order mark, so that every Notepad since Windows 2000 shows any title right.
 const char kTraceFileStart[] = "\xEF\xBB\xBF";
-constexpr DWORD kPasteDelay = 1000; // ms between the scan and the paste
 
 // A title whole: one call for the usual short one, the length asked only when it may be longer.
 std::string TitleOf(HWND hWnd)
@@ -28,6 +29,7 @@ std::string TitleOf(HWND hWnd)
 LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
 {
     m_pSelectedPath = nullptr;
+    m_strSelectedOpenFolder.clear();
     PathEntry* pEntry = nullptr;
     for (const auto& entry : m_pathList) {
         if ((WPARAM)entry->nID == wParam) {
@@ -35,9 +37,18 @@ LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
             break;
         }
     }
-    if (pEntry == nullptr)
+    // A folder open in Explorer, as the tray menu listed it.
+    const MenuRow* pRow = pEntry == nullptr ? FindMenuRow(m_menuRows, (UINT)wParam) : nullptr;
+    if (pRow != nullptr && pRow->pick == MenuPick::OpenFolder)
+        m_strSelectedOpenFolder = pRow->strFolder;
+    if (pEntry == nullptr && m_strSelectedOpenFolder.empty())
         return 0;
 
+    // A pick during the settle wait replaces the one before it.
+    if (m_bSettling) {
+        KillTimer(kSettleTimerId);
+        m_bSettling = false;
+    }
     m_pSelectedPath = pEntry;
     m_bFound = false;
     m_hFoundWnd = nullptr;
@@ -56,12 +67,22 @@ LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
     }
     m_strTraceLines.clear();
 
-    if (m_bFound) {
-        // Gives the dialog time to settle after the menu closes and focus returns to it.
-        ::Sleep(kPasteDelay);
-        PostMessage(WM_PASTE_PATH, 0, 0);
-    }
+    // The dialog settles after the menu closes and focus returns to it; the wait is a timer, so the
+    // program answers its messages throughout.
+    if (m_bFound)
+        m_bSettling = SetTimer(kSettleTimerId, kSettleDelay) != 0;
     return 0;
+}
+
+void CTrovelView::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kSettleTimerId)
+        return;
+    KillTimer(kSettleTimerId);
+    if (!m_bSettling)
+        return;
+    m_bSettling = false;
+    PostMessage(WM_PASTE_PATH, 0, 0);
 }
 
 BOOL CALLBACK CTrovelView::FindDialogEnumProc(HWND hWnd, LPARAM lParam)
@@ -75,11 +96,40 @@ BOOL CALLBACK CTrovelView::FindDialogEnumProc(HWND hWnd, LPARAM lParam)
 
 void CTrovelView::InspectWindow(HWND hWnd)
 {
+    std::string line;
+    DialogMatch match = RecogniseWindow(hWnd, m_pTraceFile != nullptr ? &line : nullptr);
+    if (!line.empty()) {
+        m_strWindowInfo = line;
+        m_strTraceLines += line;
+        m_strTraceLines += '\n'; // the text-mode stream makes it CR LF
+    }
+    // Hidden, disabled, minimised and cloaked windows are not the dialog the user means.
+    if (!IsCandidateWindow(hWnd, m_dwOwnProcessId))
+        return;
+    // A box over its own dialog ("... already exists. Replace it?", titled "Confirm Save As") stands
+    // where that dialog is: the dialog, disabled under it, keeps its place ahead of it.
+    if (HWND hOwner = DisabledOwnerUnderBox(hWnd, m_dwOwnProcessId)) {
+        DialogMatch ownerMatch = RecogniseWindow(hOwner, nullptr);
+        if (ownerMatch.nKind >= 0) {
+            hWnd = hOwner;
+            match = ownerMatch;
+        }
+    }
+    if (match.nKind >= 0) {
+        m_hFoundWnd = hWnd;
+        m_nFoundCtrlId = match.nCtrlId;
+        m_nFoundKind = match.nKind;
+        m_bFound = true;
+    }
+}
+
+DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine) const
+{
     // Class names have at most 256 characters.
     wchar_t szWideClass[257];
     const int nClassLength = ::GetClassNameW(hWnd, szWideClass, 257);
     if (nClassLength == 0)
-        return;
+        return {-1, kCtrlNotFound};
     const std::string title = TitleOf(hWnd);
     const std::string className = WideToUtf8(std::wstring_view(szWideClass, (size_t)nClassLength));
     HINSTANCE hInstance = (HINSTANCE)::GetWindowLongPtrW(hWnd, GWLP_HINSTANCE);
@@ -87,26 +137,18 @@ void CTrovelView::InspectWindow(HWND hWnd)
     HWND hOwner = (HWND)::GetWindowLongPtrW(hWnd, GWLP_HWNDPARENT);
     const std::string ownerTitle = hOwner != nullptr ? TitleOf(hOwner) : std::string();
     if (hInstance == nullptr)
-        return;
+        return {-1, kCtrlNotFound};
 
-    // Handles fit in 32 bits on both flavours; the trace shows eight digits either way.
-    char szHandle[16];
-    std::snprintf(szHandle, sizeof(szHandle), "0x%.8x", (unsigned)(UINT_PTR)hWnd);
-    m_strWindowInfo = std::string(szHandle) + " \"" + title + "\" " + className;
-    if (m_pTraceFile != nullptr) {
-        m_strTraceLines += m_strWindowInfo;
-        m_strTraceLines += '\n'; // the text-mode stream makes it CR LF
+    if (pTraceLine != nullptr) {
+        // Handles fit in 32 bits on both flavours; the trace shows eight digits either way.
+        char szHandle[16];
+        std::snprintf(szHandle, sizeof(szHandle), "0x%.8x", (unsigned)(UINT_PTR)hWnd);
+        *pTraceLine = std::string(szHandle) + " \"" + title + "\" " + className;
     }
 
     // The title rules first; the kinds table then looks into "#32770" windows only.
     int nTitleRuleId = RecognizeDialog(title, className, ownerTitle);
-    DialogMatch match = ClassifyDialog(hWnd, title, className, nTitleRuleId);
-    if (match.nKind >= 0) {
-        m_hFoundWnd = hWnd;
-        m_nFoundCtrlId = match.nCtrlId;
-        m_nFoundKind = match.nKind;
-        m_bFound = true;
-    }
+    return ClassifyDialog(hWnd, title, className, nTitleRuleId);
 }
 
 int CTrovelView::RecognizeDialog(std::string_view title, std::string_view className, std::string_view ownerTitle) const
@@ -149,18 +191,22 @@ PasteFailure SendFailure(PasteFailure otherwise)
 LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
 {
     // Cleared when the path list is rebuilt, so a paste left over from before never reads a freed entry.
-    if (m_pSelectedPath == nullptr || !m_bFound || m_bPasting)
+    if ((m_pSelectedPath == nullptr && m_strSelectedOpenFolder.empty()) || !m_bFound || m_bPasting)
         return 0;
-    if (m_nFoundKind < 0 || m_nFoundKind >= kDialogKindCount || !::IsWindow(m_hFoundWnd))
-        return 0; // the dialog has closed since the scan: nothing to do, nothing to tell
+    const std::string folder = m_pSelectedPath != nullptr ? m_pSelectedPath->strPath : m_strSelectedOpenFolder;
+    PasteInto(m_hFoundWnd, m_nFoundKind, m_nFoundCtrlId, folder);
+    return 0;
+}
+
+BOOL CTrovelView::PasteInto(HWND hDialog, int nKind, int nCtrlId, const std::string& folder)
+{
+    if (nKind < 0 || nKind >= kDialogKindCount || !::IsWindow(hDialog) || m_bPasting)
+        return FALSE; // the dialog has closed since the scan: nothing to do, nothing to tell
 
     // Every send below lets messages that other threads send in run meanwhile: Preferences and its
     // OK (which frees the path list), a shutdown, another scan. So the paste works on copies from
     // here on, and the busy mark holds off the view's teardown until it is done.
-    const std::string folder = m_pSelectedPath->strPath;
-    const HWND hDialog = m_hFoundWnd;
-    const int nCtrlId = m_nFoundCtrlId;
-    const DialogKind kind = kDialogKinds[m_nFoundKind];
+    const DialogKind kind = kDialogKinds[nKind];
     CPasteBusy busy(this);
 
     PasteFailure failure = PasteFailure::None;
@@ -175,7 +221,8 @@ LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
         // Without the typed name the paste would replace it with "untitled": leave the field alone.
         failure = SendFailure(PasteFailure::NoAnswer);
     } else {
-        composed = ComposePastePath(folder, typed);
+        // An open dialog shows the folder when Open is pressed; a typed pattern is applied there.
+        composed = kind.purpose == DialogPurpose::Open ? ComposeOpenPath(folder, typed) : ComposePastePath(folder, typed);
         if (!WriteField(kind, hField, composed)) {
             failure = SendFailure(PasteFailure::NotTaken);
         } else if (!ForeignTextIs(hField, composed)) {
@@ -190,13 +237,13 @@ LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
         m_strPathName = composed;
     // A dialog that closed meanwhile explains itself.
     if (failure == PasteFailure::None || !::IsWindow(hDialog))
-        return 0;
+        return failure == PasteFailure::None;
 
     // What the user can paste by hand: the whole path when the typed name is known, else the folder.
     const std::string path = composed.empty() ? FolderWithBackslash(folder) : composed;
     BOOL bOnClipboard = PutTextOnClipboard(m_hWnd, path);
     TellUser(PasteFailureText(failure, ProgramNameOf(hDialog), path, bOnClipboard != FALSE));
-    return 0;
+    return FALSE;
 }
 
 bool CTrovelView::TargetRunsHigher(HWND hDialog) const

@@ -41,6 +41,7 @@ CTrovelView::CTrovelView()
     }
 
     LoadPathLists();
+    m_dialogSettings = ReadDialogSettings(AppRegistry());
 
     m_pSelectedPath = nullptr;
     m_hFoundWnd = nullptr;
@@ -96,6 +97,7 @@ void CTrovelView::Start()
     }
     if (ShutdownPending())
         return; // a close came while the box was up; it goes on from the queue
+    StartDialogHotkey();
 
     // The flag says the user has seen the help: set only when it really opened (a missing file, or a
     // viewer that refuses it, leaves it for the next start).
@@ -156,15 +158,12 @@ void CTrovelView::FreeDialogList()
 
 int CTrovelView::InsertPathItems(CMenu* pPopup)
 {
-    int count = 1;
-    if (pPopup == nullptr || m_pathList.empty())
-        return count;
-    for (const auto& entry : m_pathList) {
-        // Each goes on top, so the last entry stands first; count ends on "&Preferences...".
-        pPopup->InsertMenu(0, MF_BYPOSITION | MF_STRING, (UINT_PTR)entry->nID, entry->strName);
-        ++count;
-    }
-    return count;
+    // The same rows as the menu at the dialog: favourites, then the folders open in Explorer.
+    m_menuRows = BuildFolderRows(m_pathList, OpenFolders());
+    if (pPopup == nullptr)
+        return 1;
+    // Above the resource's leading separator; the count ends on "&Preferences...".
+    return 1 + InsertMenuRows(pPopup->m_hMenu, 0, m_menuRows);
 }
 
 void CTrovelView::SetDialogShowing(bool bShowing)
@@ -253,7 +252,7 @@ BOOL CTrovelView::OnCmdMsg(UINT nID, int nCode)
             OnShutdown();
             return TRUE;
         default:
-            if (nID >= ID_PATH_FIRST && nID <= ID_PATH_LAST) {
+            if ((nID >= ID_PATH_FIRST && nID <= ID_PATH_LAST) || IsOpenFolderId(nID)) {
                 OnPathCommand(nID);
                 return TRUE;
             }
@@ -270,6 +269,12 @@ LRESULT CTrovelView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return OnFindDialog(wParam, lParam);
     case WM_PASTE_PATH:
         return OnTrovelMsg(wParam, lParam);
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_HOTKEY:
+        OnHotkey(wParam);
+        return 0;
     case WM_TRAY_NOTIFY:
         return OnTrayNotify(wParam, lParam);
     default:

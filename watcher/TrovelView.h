@@ -7,7 +7,12 @@
 #include "fw/Menu.h"
 #include "fw/View.h"
 #include "paths/PathList.h"
+#include "tray/MenuRows.h"
 #include "tray/TrayNotifyIcon.h"
+#include "watcher/DialogField.h"
+#include "watcher/DialogHotkey.h"
+#include "watcher/DialogSettings.h"
+#include "watcher/ExplorerFolders.h"
 #include "watcher/TargetProcess.h"
 
 #include <cstdio>
@@ -15,7 +20,7 @@
 #include <string_view>
 
 // Private messages the view posts to itself.
-#define WM_PASTE_PATH  (WM_APP + 2)  // the paste, one second after a scan found a dialog
+#define WM_PASTE_PATH  (WM_APP + 2)  // the paste, after a scan found a dialog
 #define WM_FIND_DIALOG (WM_APP + 3)  // the scan; wParam = lParam = path command id
 
 class CPropertySheet;
@@ -27,6 +32,10 @@ public:
 
     static constexpr DWORD_PTR kNewUserHelpContext = 131172; // 0x20064
     static constexpr UINT kTrayIconId = 109;
+    // The dialog settles after the tray menu closes and the focus returns to it; the program answers
+    // its messages meanwhile.
+    static constexpr UINT_PTR kSettleTimerId = 110;
+    static constexpr UINT kSettleDelay = 1000; // ms
 
     std::string m_strFileName;       // file-name text read from the dialog, whole
     std::string m_strPathName;       // composed folder and file name, whole at any length
@@ -39,6 +48,15 @@ public:
     int m_nFoundKind = -1;           // its row of kDialogKinds
     bool m_bFound = false;           // the last scan recognised a dialog
     PathEntry* m_pSelectedPath = nullptr; // entry of the last path command; cleared whenever the list is rebuilt
+    std::string m_strSelectedOpenFolder; // or the open folder the last pick named
+    bool m_bSettling = false;        // the settle timer runs; the paste follows it
+    DWORD m_dwOwnProcessId = ::GetCurrentProcessId(); // the scan passes this process's windows by
+    DialogSettings m_dialogSettings = DefaultDialogSettings();
+    CDialogHotkey m_dialogHotkey;
+    std::vector<MenuRow> m_menuRows; // the folder items of the tray menu shown last
+    // Where the folders open in Explorer come from; a test gives its own.
+    ShellWindowsSource m_pfnShellWindows = &CreateShellWindows;
+    void* m_pShellWindowsContext = nullptr;
     bool m_bDialogShowing = false;   // one of the program's modal dialogs is open
     int m_nFrameWidth = 0;
     int m_nFrameHeight = 0;
@@ -83,7 +101,14 @@ public:
     static BOOL CALLBACK FindDialogEnumProc(HWND hWnd, LPARAM lParam);
     void InspectWindow(HWND hWnd);
     int RecognizeDialog(std::string_view title, std::string_view className, std::string_view ownerTitle) const;
+    // One window as the scan and the hotkey see it: its kind and field id, or nKind -1. The trace
+    // line is made only when asked for.
+    DialogMatch RecogniseWindow(HWND hWnd, std::string* pTraceLine) const;
     LRESULT OnTrovelMsg(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
+    // Fills the dialog of that kind with the folder and checks the result; a failure is told.
+    // TRUE when the field holds the new text.
+    BOOL PasteInto(HWND hDialog, int nKind, int nCtrlId, const std::string& folder);
     bool TargetRunsHigher(HWND hDialog) const;
     // A failed paste is never silent: a balloon where the shell shows one, else a message box.
     void TellUser(const std::string& text);
@@ -93,6 +118,14 @@ public:
     bool ShutdownPending() const;
     // A shutdown that waited for a dialog or a paste goes on now.
     void ResumeShutdown();
+
+    // The folders open in Explorer, as the menus list them (none when switched off).
+    std::vector<std::string> OpenFolders() const;
+    // The hotkey at the dialog: the menu beside its field, and a pick filling that dialog.
+    void StartDialogHotkey();
+    void OnHotkey(WPARAM wParam);
+    static bool IsDialogInFront(void* pContext, HWND hForeground);
+    static void TellHotkeyTaken(void* pContext, const std::string& text);
 
     // Commands and tray events.
     void OnPreferences();

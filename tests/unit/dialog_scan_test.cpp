@@ -49,7 +49,7 @@ public:
     {
         RegisterProbeClass();
         // Unicode windows, as today's dialogs are: their titles and fields hold any character.
-        m_hWnd = ::CreateWindowExW(0, Utf8ToWide(pszClass).c_str(), Utf8ToWide(title).c_str(), WS_POPUP | WS_CAPTION,
+        m_hWnd = ::CreateWindowExW(0, Utf8ToWide(pszClass).c_str(), Utf8ToWide(title).c_str(), WS_POPUP | WS_CAPTION | WS_VISIBLE,
                                    10, 10, 300, 120, hOwner, nullptr, Instance(), nullptr);
         Raise();
     }
@@ -89,10 +89,10 @@ std::string TraceLine(HWND hWnd, const std::string& title, const std::string& cl
 }
 
 // Runs this thread's messages until the condition holds; false after a generous limit.
-bool PumpUntil(const std::function<bool()>& done)
+bool PumpUntil(const std::function<bool()>& done, DWORD dwLimit = 10000)
 {
     for (DWORD start = ::GetTickCount(); !done();) {
-        if (::GetTickCount() - start > 10000)
+        if (::GetTickCount() - start > dwLimit)
             return false;
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -104,8 +104,15 @@ bool PumpUntil(const std::function<bool()>& done)
     return true;
 }
 
+// Ends the settle wait at once, as its timer would.
+void EndSettleWait(HWND hView)
+{
+    ::SendMessageA(hView, WM_TIMER, CTrovelView::kSettleTimerId, 0);
+}
+
 bool PastePending(HWND hView)
 {
+    EndSettleWait(hView);
     MSG msg;
     return ::PeekMessageA(&msg, hView, WM_PASTE_PATH, WM_PASTE_PATH, PM_NOREMOVE) != FALSE;
 }
@@ -113,6 +120,7 @@ bool PastePending(HWND hView)
 // Runs the paste the scan has posted, and only that.
 void RunPendingPaste(HWND hView)
 {
+    EndSettleWait(hView);
     MSG msg;
     while (::PeekMessageA(&msg, hView, WM_PASTE_PATH, WM_PASTE_PATH, PM_REMOVE))
         ::DispatchMessageA(&msg);
@@ -165,6 +173,8 @@ protected:
         ASSERT_NE(m_pView, nullptr);
         m_hView = m_pView->m_hWnd;
         m_pView->m_nOSClass = OSCLASS_WIN2000;
+        // The test's own windows stand for another program's.
+        m_pView->m_dwOwnProcessId = 0;
     }
 
     void TearDown() override
@@ -678,39 +688,58 @@ TEST_F(WatcherTest, ItemDialogSavesThePathUnderAnyTitleAndTheAddressBarIsLeftAlo
     EXPECT_TRUE(g_boxes.empty());
 }
 
-TEST_F(WatcherTest, OpenDialogsAreNeverSaveDialogsAndWinesItemSaveDialogIs)
+TEST_F(WatcherTest, OpenDialogsGetTheFolderAndAPatternSaveDialogsTheFolderAndTheName)
 {
     AddPath("D:\\Work\\", "Work", 5000);
+    const int kNone = -1;
+    auto titled = [](const char* pszTitle, const char* pszClass, int nID, const char* pszTyped) {
+        return [=](auto& field) {
+            HWND h = ::CreateWindowExA(0, "#32770", pszTitle, WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                       Instance(), nullptr);
+            HWND hCtrl = Child(h, pszClass, nID, CBS_DROPDOWN, pszTyped);
+            HWND hEdit = ::lstrcmpiA(pszClass, "ComboBoxEx32") == 0 ? EditIn(hCtrl) : hCtrl;
+            ::SetWindowTextA(hEdit, pszTyped);
+            field(hEdit);
+            return h;
+        };
+    };
+    auto item = [](const char* pszTitle, const char* pszTyped) {
+        return [=](auto& field) {
+            ItemDialog d = BuildItemDialog(pszTitle, false, pszTyped);
+            field(d.hField);
+            return d.hDialog;
+        };
+    };
     const struct {
         const char* what;
         std::function<HWND(std::function<void(HWND)>&)> build; // returns the dialog, gives its field
-        bool recognised;
+        int nKind;
+        const char* pszExpected;
     } cases[] = {
-        {"item open dialog", [](auto& field) { ItemDialog d = BuildItemDialog("Open", false, "report.txt"); field(d.hField); return d.hDialog; }, false},
-        {"item open dialog titled Save As", [](auto& field) { ItemDialog d = BuildItemDialog("Save As", false, "report.txt"); field(d.hField); return d.hDialog; }, false},
-        {"Wine's item open dialog", [](auto& field) {
-             HWND h = ::CreateWindowExA(0, "#32770", "Open", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, Instance(), nullptr);
-             field(Child(h, "Edit", 1152, 0, "report.txt"));
-             return h; }, false},
-        {"\"Save\" without its edit 1152", [](auto& field) {
-             HWND h = ::CreateWindowExA(0, "#32770", "Save", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, Instance(), nullptr);
-             field(Child(h, "Static", 1152, 0, "report.txt"));
-             return h; }, false},
-        {"Wine's item save dialog", [](auto& field) {
-             HWND h = ::CreateWindowExA(0, "#32770", "save", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, Instance(), nullptr);
-             field(Child(h, "Edit", 1152, 0, "report.txt"));
-             return h; }, true},
+        {"item open dialog", item("Open", "report.txt"), DialogKindOf(DialogSign::ItemOpen), "D:\\Work\\"},
+        {"item open dialog titled Save As", item("Save As", "report.txt"), DialogKindOf(DialogSign::ItemOpen), "D:\\Work\\"},
+        {"item open dialog with a pattern", item("Open", "*.txt"), DialogKindOf(DialogSign::ItemOpen), "D:\\Work\\*.txt"},
+        {"Wine's item open dialog and the old-style one", titled("Open", "Edit", 1152, "report.txt"),
+         DialogKindOf(DialogSign::TitledOpenEdit), "D:\\Work\\"},
+        {"Explorer-style open dialog", titled("open", "ComboBoxEx32", 1148, "*.log"),
+         DialogKindOf(DialogSign::TitledOpenCombo), "D:\\Work\\*.log"},
+        {"\"Open\" without a field", titled("Open", "Static", 1152, "report.txt"), kNone, "report.txt"},
+        {"\"Save\" without its edit 1152", titled("Save", "Static", 1152, "report.txt"), kNone, "report.txt"},
+        {"Wine's item save dialog", titled("save", "Edit", 1152, "report.txt"), DialogKindOf(DialogSign::TitledSaveEdit),
+         "D:\\Work\\report.txt"},
     };
     for (const auto& c : cases) {
         HWND hDialog = nullptr, hField = nullptr;
         std::function<void(HWND)> keep = [&](HWND h) { hField = h; };
         hDialog = c.build(keep);
         Scan(5000);
-        EXPECT_EQ(m_pView->m_bFound, c.recognised) << c.what;
+        EXPECT_EQ(m_pView->m_bFound, c.nKind != kNone) << c.what;
+        EXPECT_EQ(m_pView->m_nFoundKind, c.nKind) << c.what;
         RunPendingPaste(m_hView);
-        EXPECT_EQ(TextOf(hField), c.recognised ? "D:\\Work\\report.txt" : "report.txt") << c.what;
+        EXPECT_EQ(TextOf(hField), c.pszExpected) << c.what;
         ::DestroyWindow(hDialog);
     }
+    EXPECT_TRUE(g_boxes.empty());
 }
 
 TEST_F(WatcherTest, FieldIsTheRecordedControlsEditThenTheOtherIdThenTheOneChainEdit)
@@ -930,6 +959,7 @@ TEST(PasteInTheProgram, SessionEndDuringTheReadWaitsForThePasteThenEnds)
     CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
     ASSERT_NE(pView, nullptr);
     HWND hFrame = pFrame->m_hWnd, hView = pView->m_hWnd;
+    pView->m_dwOwnProcessId = 0;
     pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", 5000}));
 
     HWND hField = nullptr;
@@ -955,3 +985,74 @@ TEST(PasteInTheProgram, SessionEndDuringTheReadWaitsForThePasteThenEnds)
 }
 
 } // namespace
+
+TEST_F(WatcherTest, HiddenMinimisedAndDisabledDialogsAboveAVisibleOneLeaveItTheFill)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    TestWindow visible("#32770", "Save As");
+    visible.AddField(1148, "report.txt");
+    TestWindow hidden("#32770", "Save As");
+    hidden.AddField(1148, "hidden.txt");
+    ::ShowWindow(hidden.m_hWnd, SW_HIDE);
+    TestWindow minimised("#32770", "Save As");
+    minimised.AddField(1148, "minimised.txt");
+    ::ShowWindow(minimised.m_hWnd, SW_MINIMIZE);
+    TestWindow disabled("#32770", "Save As");
+    disabled.AddField(1148, "disabled.txt");
+    ::EnableWindow(disabled.m_hWnd, FALSE);
+    for (TestWindow* p : {&hidden, &minimised, &disabled})
+        p->Raise();
+
+    Scan(5000);
+    ASSERT_EQ(m_pView->m_hFoundWnd, visible.m_hWnd);
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(visible.FieldText(1148), "D:\\Work\\report.txt");
+    EXPECT_EQ(hidden.FieldText(1148), "hidden.txt");
+    EXPECT_EQ(minimised.FieldText(1148), "minimised.txt");
+    EXPECT_EQ(disabled.FieldText(1148), "disabled.txt");
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(WatcherTest, ADialogUnderItsOwnConfirmationBoxKeepsItsPlaceAheadOfIt)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    TestWindow lower("#32770", "Save As");
+    lower.AddField(1148, "lower.txt");
+    TestWindow dialog("#32770", "Save As");
+    dialog.AddField(1148, "report.txt");
+    // Its box says "Save As" too, and has no field; the dialog is disabled while it is up.
+    TestWindow box("#32770", "Confirm Save As", dialog.m_hWnd);
+    ::EnableWindow(dialog.m_hWnd, FALSE);
+    box.Raise();
+
+    Scan(5000);
+    ASSERT_EQ(m_pView->m_hFoundWnd, dialog.m_hWnd);
+    EXPECT_EQ(m_pView->m_nFoundCtrlId, 1148);
+    // The box's line is the last one: the dialog was found at its place.
+    std::vector<std::string> lines = TraceLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), TraceLine(box.m_hWnd, "Confirm Save As", "#32770"));
+    RunPendingPaste(m_hView);
+    EXPECT_EQ(dialog.FieldText(1148), "D:\\Work\\report.txt");
+    EXPECT_EQ(lower.FieldText(1148), "lower.txt");
+    EXPECT_TRUE(g_boxes.empty()) << "nothing to tell: the paste went where the user meant";
+}
+
+TEST_F(WatcherTest, TheSettleWaitIsATimerAndASecondPickReplacesTheFirst)
+{
+    AddPath("D:\\Work\\", "Work", 5000);
+    AddPath("E:\\Other\\", "Other", 5001);
+    TestWindow dialog("#32770", "Save As");
+    dialog.AddField(1148, "report.txt");
+
+    Scan(5000);
+    ASSERT_TRUE(m_pView->m_bFound);
+    EXPECT_TRUE(m_pView->m_bSettling);
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageA(&msg, m_hView, WM_PASTE_PATH, WM_PASTE_PATH, PM_NOREMOVE)) << "not before the wait";
+    Scan(5001);
+    ASSERT_TRUE(PumpUntil([&] { return dialog.FieldText(1148) != "report.txt"; }));
+    PumpUntil([] { return false; }, 1500); // a paste of the first pick would come meanwhile
+    EXPECT_EQ(dialog.FieldText(1148), "E:\\Other\\report.txt");
+    EXPECT_FALSE(m_pView->m_bSettling);
+}

@@ -200,6 +200,7 @@ TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
         {"the framework's Exit, and another entry's command in the low word", {"57665", "70536", "5002"},
          {5000, 5001, 5002}},
         {"no path id left", {"5000", "5001", "5002", "5003", "5004", "32775"}, {5000, 5001, 5002, 5003, 5004, 0}},
+        {"the ids of the folders open in Explorer", {"5100", "5109", "5004"}, {5000, 5001, 5004}},
         {"ids that run nothing stay as stored", {"1", "-1", "6000", "5004"}, {1, -1, 6000, 5004}},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,57 @@
+// The hotkey at the file dialog: the menu beside its field, a pick filling that very dialog, and the
+// folders open in Explorer that both menus list.
+#include "watcher/TrovelView.h"
+#include "watcher/DialogMenu.h"
+#include "watcher/PathInjection.h"
+#include "watcher/ScanCandidates.h"
+
+std::vector<std::string> CTrovelView::OpenFolders() const
+{
+    if (!m_dialogSettings.bListOpenFolders || m_pfnShellWindows == nullptr)
+        return {};
+    // Read when a menu opens, never in the background; bounded as the paste's sends are.
+    return ReadOpenFolders(m_pfnShellWindows, m_pShellWindowsContext, kForeignReplyTimeout);
+}
+
+void CTrovelView::StartDialogHotkey()
+{
+    m_dialogHotkey.Start(m_hWnd, m_dialogSettings.wHotkey, &CTrovelView::IsDialogInFront,
+                         &CTrovelView::TellHotkeyTaken, this);
+}
+
+bool CTrovelView::IsDialogInFront(void* pContext, HWND hForeground)
+{
+    const CTrovelView* pView = static_cast<const CTrovelView*>(pContext);
+    // A dialog behind its own box is busy with that box: the key stays free meanwhile.
+    return IsCandidateWindow(hForeground, pView->m_dwOwnProcessId) &&
+           DisabledOwnerUnderBox(hForeground, pView->m_dwOwnProcessId) == nullptr &&
+           pView->RecogniseWindow(hForeground, nullptr).nKind >= 0;
+}
+
+void CTrovelView::TellHotkeyTaken(void* pContext, const std::string& text)
+{
+    static_cast<CTrovelView*>(pContext)->TellUser(text);
+}
+
+void CTrovelView::OnHotkey(WPARAM wParam)
+{
+    if (wParam != (WPARAM)CDialogHotkey::kHotkeyId || m_bDialogShowing || m_bPasting)
+        return;
+    // The dialog is the one in front now: found from its handle, no scan and no settle wait.
+    const HWND hDialog = ::GetForegroundWindow();
+    if (!IsDialogInFront(this, hDialog))
+        return;
+    const DialogMatch match = RecogniseWindow(hDialog, nullptr);
+    const HWND hField = FindFileNameField(hDialog, kDialogKinds[match.nKind], match.nCtrlId);
+    const std::vector<MenuRow> rows = BuildFolderRows(m_pathList, OpenFolders());
+    if (hField == nullptr || rows.empty())
+        return;
+    const UINT nPicked = TrackMenuBesideField(hField, rows);
+    const MenuRow* pRow = FindMenuRow(rows, nPicked);
+    if (pRow != nullptr) {
+        // A copy: whatever runs during the paste's sends may change the lists.
+        const std::string folder = pRow->strFolder;
+        PasteInto(hDialog, match.nKind, match.nCtrlId, folder);
+    }
+    ReturnToDialog(hDialog, hField);
+}
