@@ -139,6 +139,11 @@ BOOL CTrayNotifyIcon::ShowBalloon(const std::string& title, const std::string& t
     std::wmemcpy(balloon.szInfo, wideText.data(), wideText.size());
     std::wmemcpy(balloon.szInfoTitle, wideTitle.data(), wideTitle.size() < titleChars ? wideTitle.size() : titleChars - 1);
     balloon.dwInfoFlags = NIIF_WARNING;
+    // From version 3 on the shell reports a balloon it really shows (kBalloonShown); without the
+    // report the caller tells the user another way.
+    balloon.uVersion = kIconVersion;
+    ::Shell_NotifyIconW(NIM_SETVERSION, &balloon);
+    balloon.uTimeout = 0; // the same field: the shell's own time
     return ::Shell_NotifyIconW(NIM_MODIFY, &balloon);
 }
 

@@ -34,7 +34,10 @@ public:
 
     // A balloon over the icon. FALSE (and nothing shown) without the icon, with a shell older than
     // 5.0, or when the text does not fit the balloon whole; the caller then tells the user otherwise.
+    // A request only: the balloon counts as shown when the callback brings kBalloonShown.
     BOOL ShowBalloon(const std::string& title, const std::string& text);
+    static constexpr UINT kIconVersion = 3;              // NOTIFYICON_VERSION
+    static constexpr UINT kBalloonShown = WM_USER + 2;   // NIN_BALLOONSHOW, the callback's lParam
     static bool ShellShowsBalloons();
 
     // One callback message: wParam is the icon id, lParam the mouse message.

@@ -76,6 +76,14 @@ LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
 
 void CTrovelView::OnTimer(UINT_PTR nIDEvent)
 {
+    if (nIDEvent == kBalloonTimerId) {
+        KillTimer(kBalloonTimerId);
+        const std::string text = m_strBalloonPending;
+        m_strBalloonPending.clear();
+        if (!text.empty())
+            ShowNoticeBox(text); // the shell never showed the balloon
+        return;
+    }
     if (nIDEvent != kSettleTimerId)
         return;
     KillTimer(kSettleTimerId);
@@ -251,16 +259,32 @@ bool CTrovelView::TargetRunsHigher(HWND hDialog) const
     DWORD dwOwn = 0, dwTarget = 0;
     BOOL bOwnKnown = m_pfnIntegrityLevel(nullptr, &dwOwn);
     BOOL bTargetKnown = m_pfnIntegrityLevel(hDialog, &dwTarget);
-    bool bDenied = !bTargetKnown && ::GetLastError() == ERROR_ACCESS_DENIED;
-    return RunsHigher(bOwnKnown, dwOwn, bTargetKnown, dwTarget, bDenied);
+    return RunsHigher(bOwnKnown, dwOwn, bTargetKnown, dwTarget);
 }
 
 void CTrovelView::TellUser(const std::string& text)
 {
     m_strLastNotice = text;
     const std::string& caption = GetTrovelApp()->m_strAppName;
-    if (m_trayIcon.ShowBalloon(caption, text))
+    if (m_trayIcon.ShowBalloon(caption, text)) {
+        // Balloons may be off (policy, quiet hours, notifications of the program turned off): only
+        // the shell's report makes it told.
+        m_strBalloonPending = text;
+        SetTimer(kBalloonTimerId, kBalloonWait);
         return;
+    }
+    ShowNoticeBox(text);
+}
+
+void CTrovelView::OnBalloonShown()
+{
+    m_strBalloonPending.clear();
+    KillTimer(kBalloonTimerId);
+}
+
+void CTrovelView::ShowNoticeBox(const std::string& text)
+{
+    const std::string& caption = GetTrovelApp()->m_strAppName;
     CDialogShowingScope showing(this);
     AfxMessageBox(m_hWnd, text, caption, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }

@@ -88,11 +88,11 @@ BOOL ReadIntegrityLevel(HWND hWnd, DWORD* pdwLevel)
     return TRUE;
 }
 
-bool RunsHigher(BOOL bOwnKnown, DWORD dwOwnLevel, BOOL bTargetKnown, DWORD dwTargetLevel, bool bTargetDenied)
+bool RunsHigher(BOOL bOwnKnown, DWORD dwOwnLevel, BOOL bTargetKnown, DWORD dwTargetLevel)
 {
-    if (!bOwnKnown)
-        return false; // no levels on this system
-    return bTargetKnown ? dwTargetLevel > dwOwnLevel : bTargetDenied;
+    // A token we may not read belongs as often to a program of another user at our own level: the
+    // send is tried then, and a send the system blocks tells the truth.
+    return bOwnKnown && bTargetKnown && dwTargetLevel > dwOwnLevel;
 }
 
 std::string ProgramNameOf(HWND hWnd)

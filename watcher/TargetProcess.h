@@ -11,9 +11,10 @@
 using IntegrityLevelReader = BOOL (*)(HWND hWnd, DWORD* pdwLevel);
 BOOL ReadIntegrityLevel(HWND hWnd, DWORD* pdwLevel);
 
-// The system blocks messages from a lower level to a higher one. A target whose token we are denied
-// while ours can be read is taken as higher: that is what an elevated process looks like from below.
-bool RunsHigher(BOOL bOwnKnown, DWORD dwOwnLevel, BOOL bTargetKnown, DWORD dwTargetLevel, bool bTargetDenied);
+// The system blocks messages from a lower level to a higher one. Higher only when both levels are
+// known; a level that cannot be read says nothing (the send is tried, and a send refused with
+// ERROR_ACCESS_DENIED then means higher).
+bool RunsHigher(BOOL bOwnKnown, DWORD dwOwnLevel, BOOL bTargetKnown, DWORD dwTargetLevel);
 
 // The file name of the process's image ("notepad.exe"), else the title of the window's owner,
 // else "the other program".

@@ -226,6 +226,10 @@ LRESULT CTrovelView::OnTrayNotify(WPARAM wParam, LPARAM lParam)
 {
     if ((UINT)lParam == WM_RBUTTONUP && m_bDialogShowing)
         return 1;
+    if ((UINT)lParam == CTrayNotifyIcon::kBalloonShown && (UINT)wParam == kTrayIconId) {
+        OnBalloonShown();
+        return 0;
+    }
     return m_trayIcon.OnTrayNotification(wParam, lParam);
 }
 

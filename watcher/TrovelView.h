@@ -36,6 +36,9 @@ public:
     // its messages meanwhile.
     static constexpr UINT_PTR kSettleTimerId = 110;
     static constexpr UINT kSettleDelay = 1000; // ms
+    // How long a requested balloon may take to be reported shown before a message box says it instead.
+    static constexpr UINT_PTR kBalloonTimerId = 111;
+    static constexpr UINT kBalloonWait = 4000; // ms
 
     std::string m_strFileName;       // file-name text read from the dialog, whole
     std::string m_strPathName;       // composed folder and file name, whole at any length
@@ -71,6 +74,7 @@ public:
     CPropertySheet* m_pPreferencesSheet = nullptr; // the Preferences sheet while it is up
     bool m_bPasting = false;         // a paste is waiting on another program; the view must stay
     std::string m_strLastNotice;     // what the user was last told about a paste that failed
+    std::string m_strBalloonPending; // a balloon's text the shell has not yet reported shown
     IntegrityLevelReader m_pfnIntegrityLevel = &ReadIntegrityLevel; // replaceable where levels cannot be made
 
     // Start-up.
@@ -112,6 +116,8 @@ public:
     bool TargetRunsHigher(HWND hDialog) const;
     // A failed paste is never silent: a balloon where the shell shows one, else a message box.
     void TellUser(const std::string& text);
+    void OnBalloonShown();
+    void ShowNoticeBox(const std::string& text);
     // A modal dialog of the program or a paste is under way: the view must not be destroyed now.
     bool IsBusy() const { return m_bDialogShowing || m_bPasting; }
     // The frame was asked to end while the view was busy; the close waits for the view.

@@ -322,19 +322,25 @@ protected:
     HWND m_hFrame = nullptr, m_hView = nullptr;
 };
 
-TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsAreLeftAlone)
+TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheFolder)
 {
     const struct {
         const char* kind;
         const char* title;
-        bool pasted;
+        bool bOpen;
     } cases[] = {
-        {"item-save", "Save", true},
-        {"old-save", "Save As", true},
-        {"item-open", "Open", false},
+        {"item-save", "Save", false},
+        {"old-save", "Save As", false},
+        {"item-open", "Open", true},
     };
     for (const auto& c : cases) {
         ::DeleteFileA((m_dir + "\\result.txt").c_str());
+        if (c.bOpen) {
+            // After the saves (which would ask to replace it): a file to open from the folder.
+            FILE* pFile = std::fopen((m_folder + "report.txt").c_str(), "w");
+            ASSERT_NE(pFile, nullptr);
+            std::fclose(pFile);
+        }
         Process program(TROVEL_HELPER("trovel_file_dialogs"), m_dir, std::string(c.kind) + " \"" + m_dir + "\\result.txt\"");
         ASSERT_TRUE(program.m_bStarted);
         HWND hDialog = nullptr, hField = nullptr;
@@ -342,16 +348,20 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsAreLeftA
                                            (hField = ::GetDlgItem(hDialog, 1152)) != nullptr && Text(hField) == "report.txt"; }))
             << c.kind;
         ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);
-        if (c.pasted) {
-            EXPECT_TRUE(WaitUntil([&] { return Text(hField) == m_folder + "report.txt"; })) << c.kind << ": " << Text(hField);
-            ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms
-        } else {
-            ::Sleep(2500); // past the scan's wait and the paste
-            EXPECT_EQ(Text(hField), "report.txt") << c.kind;
-            ::PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
+        // An open dialog gets the folder alone: the typed name is not a pattern.
+        const std::string expected = c.bOpen ? m_folder : m_folder + "report.txt";
+        EXPECT_TRUE(WaitUntil([&] { return Text(hField) == expected; })) << c.kind << ": " << Text(hField);
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms
+        if (c.bOpen) {
+            // The dialog goes to the folder (it started in another, which has no report.txt), and a
+            // name typed there opens from it.
+            ::Sleep(1000);
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutA(hField, WM_SETTEXT, 0, (LPARAM) "report.txt", SMTO_NORMAL, 5000, &result);
+            ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
         }
         ASSERT_TRUE(program.WaitForExit(15000)) << c.kind;
-        EXPECT_EQ(ReadResult(), c.pasted ? m_folder + "report.txt" : std::string("CANCELLED")) << c.kind;
+        EXPECT_EQ(ReadResult(), m_folder + "report.txt") << c.kind;
     }
 }
 

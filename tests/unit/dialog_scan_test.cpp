@@ -67,6 +67,7 @@ public:
         return ::CreateWindowExW(0, L"EDIT", Utf8ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10,
                                  200, 24, m_hWnd, (HMENU)(INT_PTR)nID, Instance(), nullptr);
     }
+    void SetFieldText(int nID, const std::string& text) { AfxSetWindowText(::GetDlgItem(m_hWnd, nID), text); }
     std::string FieldText(int nID) const
     {
         return AfxGetWindowText(::GetDlgItem(m_hWnd, nID));
@@ -788,13 +789,16 @@ TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
         bool withTrayIcon;
         std::string clipboard;
         std::string told;
+        bool bShellShowsBalloon = false; // the shell reports the balloon shown
     } cases[] = {
         {"no field", [](TestWindow&) {}, false, "D:\\Work\\",
          "Trovel could not find the file-name field" + program + ". The path D:\\Work\\ is on the clipboard."},
         {"a field that keeps ten characters", [](TestWindow& d) { ::SendMessageA(d.AddField(1148, "report.txt"), EM_LIMITTEXT, 10, 0); },
          false, "D:\\Work\\report.txt",
          "Trovel could not fill in the file name" + program + " (the field did not take the text). The path D:\\Work\\report.txt is on the clipboard."},
-        {"no field, told by the tray icon", [](TestWindow&) {}, true, "D:\\Work\\", ""},
+        {"no field, told by a balloon the shell shows", [](TestWindow&) {}, true, "D:\\Work\\", "", true},
+        {"no field, a balloon the shell never shows", [](TestWindow&) {}, true, "D:\\Work\\",
+         "Trovel could not find the file-name field" + program + ". The path D:\\Work\\ is on the clipboard."},
     };
     for (const auto& c : cases) {
         if (c.withTrayIcon) {
@@ -813,8 +817,15 @@ TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
             EXPECT_EQ(dialog.FieldText(1148), "report.txt") << c.what << ": the typed name is given back";
         }
         if (c.withTrayIcon) {
-            EXPECT_TRUE(g_boxes.empty()) << c.what << ": a balloon, no box";
-            EXPECT_NE(m_pView->m_strLastNotice.find("could not find the file-name field"), std::string::npos);
+            EXPECT_TRUE(g_boxes.empty()) << c.what << ": a balloon asked for first";
+            EXPECT_NE(m_pView->m_strBalloonPending.find("could not find the file-name field"), std::string::npos) << c.what;
+            if (c.bShellShowsBalloon)
+                ::SendMessageA(m_hView, WM_TRAY_NOTIFY, CTrovelView::kTrayIconId, CTrayNotifyIcon::kBalloonShown);
+            ::SendMessageA(m_hView, WM_TIMER, CTrovelView::kBalloonTimerId, 0); // the wait for the report ends
+            if (c.bShellShowsBalloon)
+                EXPECT_TRUE(g_boxes.empty()) << c.what;
+            else
+                EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|" + c.told}) << c.what;
             m_pView->m_trayIcon.RemoveIcon();
         } else {
             EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|" + c.told}) << c.what;
@@ -826,6 +837,21 @@ BOOL ReadHigherTarget(HWND hWnd, DWORD* pdwLevel)
 {
     *pdwLevel = hWnd == nullptr ? SECURITY_MANDATORY_MEDIUM_RID : SECURITY_MANDATORY_HIGH_RID;
     return TRUE;
+}
+
+BOOL ReadSameLevel(HWND, DWORD* pdwLevel)
+{
+    *pdwLevel = SECURITY_MANDATORY_MEDIUM_RID;
+    return TRUE;
+}
+
+// Ours is known; the target's token is refused, as another user's program's is.
+BOOL ReadTargetDenied(HWND hWnd, DWORD* pdwLevel)
+{
+    if (hWnd == nullptr)
+        return ReadSameLevel(hWnd, pdwLevel);
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
 }
 
 WNDPROC g_pfnEditProc = nullptr;
@@ -844,17 +870,16 @@ TEST_F(WatcherTest, DialogOfAHigherProcessIsToldAboutAndNeverSentTo)
         DWORD own;
         BOOL targetKnown;
         DWORD target;
-        bool denied, higher;
+        bool higher;
     } levels[] = {
-        {TRUE, 0x2000, TRUE, 0x3000, false, true},
-        {TRUE, 0x2000, TRUE, 0x2000, false, false},
-        {TRUE, 0x3000, TRUE, 0x2000, false, false},
-        {TRUE, 0x2000, FALSE, 0, true, true},   // an elevated token cannot be opened from below
-        {TRUE, 0x2000, FALSE, 0, false, false}, // gone, or unreadable for another reason
-        {FALSE, 0, FALSE, 0, true, false},      // a system without integrity levels
+        {TRUE, 0x2000, TRUE, 0x3000, true},
+        {TRUE, 0x2000, TRUE, 0x2000, false},
+        {TRUE, 0x3000, TRUE, 0x2000, false},
+        {TRUE, 0x2000, FALSE, 0, false}, // unreadable: another user's program at our level, or elevated; the send tells
+        {FALSE, 0, FALSE, 0, false},     // a system without integrity levels
     };
     for (const auto& l : levels)
-        EXPECT_EQ(RunsHigher(l.ownKnown, l.own, l.targetKnown, l.target, l.denied), l.higher) << l.own << " " << l.target;
+        EXPECT_EQ(RunsHigher(l.ownKnown, l.own, l.targetKnown, l.target), l.higher) << l.own << " " << l.target;
 
     AddPath("D:\\Work\\", "Work", 5000);
     TestWindow dialog("#32770", "Save As");
@@ -870,12 +895,18 @@ TEST_F(WatcherTest, DialogOfAHigherProcessIsToldAboutAndNeverSentTo)
     EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|Trovel could not fill in the file name in unit_tests.exe (it runs as "
                                                 "administrator). The path D:\\Work\\ is on the clipboard."});
 
-    // With this system's own levels the same field is filled in.
-    m_pView->m_pfnIntegrityLevel = &ReadIntegrityLevel;
-    Scan(5000);
-    RunPendingPaste(m_hView);
-    EXPECT_GT(g_nFieldMessages, 0);
-    EXPECT_EQ(dialog.FieldText(1148), "D:\\Work\\report.txt");
+    // At the same level, and where the target's level cannot be read, the send is tried: it works here.
+    for (IntegrityLevelReader pfnReader : {&ReadSameLevel, &ReadTargetDenied}) {
+        g_boxes.clear();
+        g_nFieldMessages = 0;
+        dialog.SetFieldText(1148, "report.txt");
+        m_pView->m_pfnIntegrityLevel = pfnReader;
+        Scan(5000);
+        RunPendingPaste(m_hView);
+        EXPECT_GT(g_nFieldMessages, 0);
+        EXPECT_EQ(dialog.FieldText(1148), "D:\\Work\\report.txt");
+        EXPECT_TRUE(g_boxes.empty());
+    }
 }
 
 // The field of a dialog on another thread that, while it answers the read, makes the program open
