@@ -22,10 +22,14 @@ void CTrovelView::StartDialogHotkey()
 bool CTrovelView::IsDialogInFront(void* pContext, HWND hForeground)
 {
     const CTrovelView* pView = static_cast<const CTrovelView*>(pContext);
-    // A dialog behind its own box is busy with that box: the key stays free meanwhile.
-    return IsCandidateWindow(hForeground, pView->m_dwOwnProcessId) &&
-           DisabledOwnerUnderBox(hForeground, pView->m_dwOwnProcessId) == nullptr &&
-           pView->RecogniseWindow(hForeground, nullptr).nKind >= 0;
+    if (!IsCandidateWindow(hForeground, pView->m_dwOwnProcessId))
+        return false;
+    // A box over its own file dialog: the dialog is busy with it, and the key stays free meanwhile.
+    // (A file dialog itself disables the window it belongs to.)
+    HWND hOwner = DisabledOwnerUnderBox(hForeground, pView->m_dwOwnProcessId);
+    if (hOwner != nullptr && pView->RecogniseWindow(hOwner, nullptr).nKind >= 0)
+        return false;
+    return pView->RecogniseWindow(hForeground, nullptr).nKind >= 0;
 }
 
 void CTrovelView::TellHotkeyTaken(void* pContext, const std::string& text)

@@ -109,31 +109,53 @@ void CDialogHotkey::Stop()
     m_hForegroundHook = m_hFocusHook = nullptr;
     if (s_pFollowing == this)
         s_pFollowing = nullptr;
+    if (m_uRetryTimer != 0)
+        ::KillTimer(nullptr, m_uRetryTimer);
+    m_uRetryTimer = 0;
     Unregister();
     m_hOwner = nullptr;
     m_hLastForeground = nullptr;
 }
 
-void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD)
+void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK, DWORD dwEvent, HWND hWnd, LONG, LONG, DWORD, DWORD)
 {
-    if (s_pFollowing != nullptr)
-        s_pFollowing->OnForegroundChanged();
+    if (s_pFollowing == nullptr)
+        return;
+    // The window that got the focus tells where the front is before the system's foreground does.
+    HWND hTop = hWnd;
+    while (hTop != nullptr && (::GetWindowLongPtrW(hTop, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hTop) != nullptr)
+        hTop = ::GetParent(hTop);
+    s_pFollowing->OnForegroundChanged(hTop);
 }
 
-void CDialogHotkey::OnForegroundChanged()
+void CDialogHotkey::OnForegroundChanged(HWND hFront)
 {
     if (m_hOwner == nullptr || !IsFollowing())
         return;
-    HWND hForeground = ::GetForegroundWindow();
+    HWND hForeground = hFront != nullptr ? hFront : ::GetForegroundWindow();
     // Focus moves within a window far more often than windows change: ask about each window once.
     if (hForeground == m_hLastForeground)
         return;
+    // A dialog takes the focus before it shows: it is looked at again once, a moment later.
+    if (hForeground != nullptr && !::IsWindowVisible(hForeground)) {
+        m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
+        return;
+    }
     m_hLastForeground = hForeground;
     bool bDialog = hForeground != nullptr && m_pfnTest != nullptr && m_pfnTest(m_pContext, hForeground);
     if (bDialog)
         Register();
     else
         Unregister();
+}
+
+void CALLBACK CDialogHotkey::OnRetryTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
+{
+    ::KillTimer(nullptr, nIDEvent);
+    if (s_pFollowing == nullptr || s_pFollowing->m_uRetryTimer != nIDEvent)
+        return;
+    s_pFollowing->m_uRetryTimer = 0;
+    s_pFollowing->OnForegroundChanged(::GetForegroundWindow());
 }
 
 void CDialogHotkey::Register()

@@ -42,8 +42,9 @@ public:
 
     bool IsRegistered() const { return m_bRegistered; }
     bool IsFollowing() const { return m_hFocusHook != nullptr || m_hForegroundHook != nullptr; }
-    // Looks at the foreground window again and registers or unregisters the key to match.
-    void OnForegroundChanged();
+    // Looks at the window in front (the foreground window when null) and registers or unregisters
+    // the key to match.
+    void OnForegroundChanged(HWND hFront = nullptr);
 
     // Looked up at construction; a test sets null to stand for a system without them.
     SetWinEventHookFn m_pfnSetWinEventHook;
@@ -52,8 +53,11 @@ public:
 private:
     static void CALLBACK OnWinEvent(HWINEVENTHOOK hHook, DWORD dwEvent, HWND hWnd, LONG idObject, LONG idChild,
                                     DWORD dwThread, DWORD dwTime);
+    static void CALLBACK OnRetryTimer(HWND hWnd, UINT msg, UINT_PTR nIDEvent, DWORD dwTime);
     void Register();
     void Unregister();
+
+    static constexpr UINT kShowRetryDelay = 250; // ms
 
     static CDialogHotkey* s_pFollowing; // the hook procedure has no context of its own
     HWND m_hOwner = nullptr;
@@ -66,4 +70,5 @@ private:
     HWND m_hLastForeground = nullptr;
     bool m_bRegistered = false;
     WORD m_wToldTaken = 0; // the key last told as held by another program
+    UINT_PTR m_uRetryTimer = 0; // one look again at a window in front that did not show yet
 };
