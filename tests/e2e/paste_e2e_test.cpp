@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -221,6 +222,25 @@ TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
         EXPECT_TRUE(WaitUntil([&] { return Field() == c.expected; })) << c.nID << " + \"" << c.typed << "\" gave \"" << Field() << '"';
         EXPECT_TRUE(ScanFoundDialog()) << LastTraceLine();
     }
+}
+
+TEST_F(PasteEndToEnd, TrovelAnswersThroughoutTheSettleWait)
+{
+    SetField("report.txt");
+    Pick(5000);
+    // Every answer from the pick to the paste: the longest silence is what a user would feel.
+    DWORD dwLongest = 0;
+    const DWORD dwStart = ::GetTickCount();
+    while (Field() != "C:\\windows\\report.txt" && ::GetTickCount() - dwStart < 10000) {
+        const DWORD dwAsked = ::GetTickCount();
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(::SendMessageTimeoutA(m_hView, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result));
+        dwLongest = std::max(dwLongest, ::GetTickCount() - dwAsked);
+        ::Sleep(10);
+    }
+    EXPECT_EQ(Field(), "C:\\windows\\report.txt");
+    EXPECT_GE(::GetTickCount() - dwStart, 900u) << "the dialog is given its time to settle";
+    EXPECT_LT(dwLongest, 100u) << "the longest silence during a tray pick, ms";
 }
 
 TEST_F(PasteEndToEnd, DialogClosedBetweenScanAndPasteChangesNothing)
