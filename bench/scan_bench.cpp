@@ -65,7 +65,7 @@ HWND CreateOtherDialog(int i, HWND hOwner)
 {
     char title[64];
     std::snprintf(title, sizeof(title), i % 10 ? "Some Application %d" : "Open %d", i);
-    HWND hDialog = ::CreateWindowExA(0, "#32770", title, WS_POPUP | WS_CAPTION, 0, 0, 200, 100, hOwner, nullptr,
+    HWND hDialog = ::CreateWindowExA(0, "#32770", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 200, 100, hOwner, nullptr,
                                      ::GetModuleHandleA(nullptr), nullptr);
     if (i % 10) {
         Child(hDialog, "Static", "The document has changed. Save the changes?", 0xFFFF);
@@ -94,7 +94,8 @@ std::vector<HWND> CreateWindows(int count, HWND* phOwner, int nDialogs = 0)
         }
         char title[64];
         std::snprintf(title, sizeof(title), "Bench window %d - Some Application", i);
-        windows.push_back(::CreateWindowExA(0, kWindowClass, title, WS_POPUP, 0, 0, 10, 10, i % 2 ? *phOwner : nullptr,
+        // Shown, as an application's windows are: the scan's candidate rules let them through.
+        windows.push_back(::CreateWindowExA(0, kWindowClass, title, WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, i % 2 ? *phOwner : nullptr,
                                             nullptr, hInstance, nullptr));
     }
     return windows;
@@ -237,6 +238,7 @@ int main(int argc, char** argv)
     CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
     pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", ID_PATH_FIRST}));
     HWND hView = pView->m_hWnd;
+    pView->m_dwOwnProcessId = 0; // this program's own windows are scanned as another's would be
     std::printf("top-level windows before the bench: %d\n", CountTopLevel());
 
     const int sizes[] = {50, 500, 2000};

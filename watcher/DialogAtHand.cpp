@@ -5,12 +5,13 @@
 #include "watcher/PathInjection.h"
 #include "watcher/ScanCandidates.h"
 
-std::vector<std::string> CTrovelView::OpenFolders() const
+std::vector<std::string> CTrovelView::OpenFolders()
 {
-    if (!m_dialogSettings.bListOpenFolders || m_pfnShellWindows == nullptr)
+    if (!m_dialogSettings.bListOpenFolders || m_pfnShellWindows == nullptr || m_bShellListCannotCount)
         return {};
     // Read when a menu opens, never in the background; bounded as the paste's sends are.
-    return ReadOpenFolders(m_pfnShellWindows, m_pShellWindowsContext, kForeignReplyTimeout);
+    return ReadOpenFolders(m_pfnShellWindows, m_pShellWindowsContext, kForeignReplyTimeout, kOpenFoldersMax,
+                           &m_bShellListCannotCount);
 }
 
 void CTrovelView::StartDialogHotkey()

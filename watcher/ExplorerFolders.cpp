@@ -160,6 +160,15 @@ public:
         }
     }
 
+    // The list answered that it cannot count (it never will).
+    bool CannotCount()
+    {
+        Lock();
+        bool bCannot = m_bCannotCount;
+        Unlock();
+        return bCannot;
+    }
+
     // What has been found so far; nothing is added after this and no entry is claimed.
     std::vector<OpenFolder> Take()
     {
@@ -199,9 +208,12 @@ private:
         Unlock();
         if (bFirst) {
             long nCount = 0;
-            if (FAILED(m_source(m_pContext, &pWindows)) || pWindows == nullptr || FAILED(pWindows->get_Count(&nCount)))
+            HRESULT hrCount = E_FAIL;
+            if (FAILED(m_source(m_pContext, &pWindows)) || pWindows == nullptr ||
+                FAILED(hrCount = pWindows->get_Count(&nCount)))
                 nCount = 0; // Wine's list cannot count: no entries
             Lock();
+            m_bCannotCount = hrCount == E_NOTIMPL;
             m_pWindows = pWindows;
             m_nCount = nCount;
             m_dwLastProgress = ::GetTickCount();
@@ -296,6 +308,7 @@ private:
     // Below under m_lock.
     IShellWindows* m_pWindows = nullptr; // owned by the walkers together
     bool m_bListAsked = false;
+    bool m_bCannotCount = false;
     long m_nCount = 0;
     long m_nNext = 0;
     int m_nWalkers = 0;
@@ -343,8 +356,11 @@ std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMa
     return folders;
 }
 
-std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout, int nMax)
+std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout, int nMax,
+                                         bool* pbCannotCount)
 {
+    if (pbCannotCount != nullptr)
+        *pbCannotCount = false;
     if (source == nullptr || nMax <= 0)
         return {};
     // An entry that keeps its walker this long is taken as hung; the rest still has time.
@@ -353,6 +369,8 @@ std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pConte
     if (pWalk->StartWalker()) {
         pWalk->Wait(dwTimeout);
         found = pWalk->Take();
+        if (pbCannotCount != nullptr)
+            *pbCannotCount = pWalk->CannotCount();
     }
     pWalk->Release();
 

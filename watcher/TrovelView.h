@@ -60,6 +60,7 @@ public:
     // Where the folders open in Explorer come from; a test gives its own.
     ShellWindowsSource m_pfnShellWindows = &CreateShellWindows;
     void* m_pShellWindowsContext = nullptr;
+    bool m_bShellListCannotCount = false; // the shell's list said it cannot count (Wine): not asked again
     bool m_bDialogShowing = false;   // one of the program's modal dialogs is open
     int m_nFrameWidth = 0;
     int m_nFrameHeight = 0;
@@ -126,7 +127,7 @@ public:
     void ResumeShutdown();
 
     // The folders open in Explorer, as the menus list them (none when switched off).
-    std::vector<std::string> OpenFolders() const;
+    std::vector<std::string> OpenFolders();
     // The hotkey at the dialog: the menu beside its field, and a pick filling that dialog.
     void StartDialogHotkey();
     void OnHotkey(WPARAM wParam);

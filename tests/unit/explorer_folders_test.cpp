@@ -349,7 +349,9 @@ TEST(ExplorerFolders, FileSystemFoldersEachOnceFrontWindowAndShownTabFirstAndAHu
     CharUpperBuffW(&upper[0], (DWORD)upper.size());
     pWindows->AddEntry(MakeEntry(hBehind, MakeWindow(hBehind, true), upper));
 
-    std::vector<std::string> folders = ReadOpenFolders(&TestSource, pWindows, 500);
+    bool bCannotCount = true;
+    std::vector<std::string> folders = ReadOpenFolders(&TestSource, pWindows, 500, kOpenFoldersMax, &bCannotCount);
+    EXPECT_FALSE(bCannotCount);
     // Still held by the hung entry here: the walk came back without it, and went on past it.
     EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(hHang, 0));
     std::vector<std::string> expected = {tab2.Utf8(), tab1.Utf8(), tab3dup.Utf8(), back.Utf8()};
@@ -372,7 +374,9 @@ TEST(ExplorerFolders, AListThatCannotCountGivesNone)
     HWND hFrame = MakeWindow(nullptr, true);
     auto* pWindows = new CTestShellWindows(E_NOTIMPL); // what Wine's list answers
     pWindows->AddEntry(MakeEntry(hFrame, MakeWindow(hFrame, true), folder.m_path));
-    EXPECT_TRUE(ReadOpenFolders(&TestSource, pWindows, 2000).empty());
+    bool bCannotCount = false;
+    EXPECT_TRUE(ReadOpenFolders(&TestSource, pWindows, 2000, kOpenFoldersMax, &bCannotCount).empty());
+    EXPECT_TRUE(bCannotCount) << "no need to ask again";
     pWindows->Release();
     WaitForAllReleased();
     EXPECT_EQ(0, g_nLive);
