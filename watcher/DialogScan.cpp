@@ -105,18 +105,24 @@ BOOL CALLBACK CTrovelView::FindDialogEnumProc(HWND hWnd, LPARAM lParam)
 void CTrovelView::InspectWindow(HWND hWnd)
 {
     std::string line;
-    DialogMatch match = RecogniseWindow(hWnd, m_pTraceFile != nullptr ? &line : nullptr);
+    HWND hOwner = nullptr;
+    DialogMatch match = RecogniseWindow(hWnd, m_pTraceFile != nullptr ? &line : nullptr, &hOwner);
     if (!line.empty()) {
         m_strWindowInfo = line;
         m_strTraceLines += line;
         m_strTraceLines += '\n'; // the text-mode stream makes it CR LF
     }
+    // Most windows are neither a dialog nor a box over a disabled one: they cost nothing more.
+    // (hOwner is set only for a window of the dialog class, which boxes are.)
+    const bool bOwnerDisabled = hOwner != nullptr && !::IsWindowEnabled(hOwner);
+    if (match.nKind < 0 && !bOwnerDisabled)
+        return;
     // Hidden, disabled, minimised and cloaked windows are not the dialog the user means.
     if (!IsCandidateWindow(hWnd, m_dwOwnProcessId))
         return;
     // A box over its own dialog ("... already exists. Replace it?", titled "Confirm Save As") stands
     // where that dialog is: the dialog, disabled under it, keeps its place ahead of it.
-    if (HWND hOwner = DisabledOwnerUnderBox(hWnd, m_dwOwnProcessId)) {
+    if (bOwnerDisabled && (hOwner = DisabledOwnerUnderBox(hWnd, m_dwOwnProcessId)) != nullptr) {
         DialogMatch ownerMatch = RecogniseWindow(hOwner, nullptr);
         if (ownerMatch.nKind >= 0) {
             hWnd = hOwner;
@@ -131,7 +137,7 @@ void CTrovelView::InspectWindow(HWND hWnd)
     }
 }
 
-DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine) const
+DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWND* phDialogOwner) const
 {
     // Class names have at most 256 characters.
     wchar_t szWideClass[257];
@@ -154,6 +160,8 @@ DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine) con
         *pTraceLine = std::string(szHandle) + " \"" + title + "\" " + className;
     }
 
+    if (phDialogOwner != nullptr)
+        *phDialogOwner = className == "#32770" ? hOwner : nullptr;
     // The title rules first; the kinds table then looks into "#32770" windows only.
     int nTitleRuleId = RecognizeDialog(title, className, ownerTitle);
     return ClassifyDialog(hWnd, title, className, nTitleRuleId);

@@ -108,7 +108,8 @@ public:
     int RecognizeDialog(std::string_view title, std::string_view className, std::string_view ownerTitle) const;
     // One window as the scan and the hotkey see it: its kind and field id, or nKind -1. The trace
     // line is made only when asked for.
-    DialogMatch RecogniseWindow(HWND hWnd, std::string* pTraceLine) const;
+    // phDialogOwner, when given, receives the owner of a window of the dialog class ("#32770").
+    DialogMatch RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWND* phDialogOwner = nullptr) const;
     LRESULT OnTrovelMsg(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     // Fills the dialog of that kind with the folder and checks the result; a failure is told.
