@@ -13,6 +13,7 @@ void CPage2::DoDataExchange(CDataExchange* pDX)
 {
     CPropertyPage::DoDataExchange(pDX);
     DDX_Check(pDX, IDC_CHECK_RESTORE_TIPS, m_bRestoreTips);
+    DDX_Check(pDX, IDC_CHECK_START_WITH_WINDOWS, m_bStartWithWindows);
 }
 
 void CPage2::OnAboutButton()

@@ -1,4 +1,4 @@
-// The "Other Settings" page: restore the new-user help, open the About box.
+// The "Other Settings" page: restore the new-user help, start with Windows, open the About box.
 #pragma once
 
 #include "fw/PropertySheet.h"
@@ -9,6 +9,7 @@ public:
     CPage2();
 
     BOOL m_bRestoreTips = FALSE; // read by the sheet after OK; never loaded from the registry
+    BOOL m_bStartWithWindows = FALSE; // the user's Run value, set by the sheet before and applied after OK
 
     void DoDataExchange(CDataExchange* pDX) override;
     void OnAboutButton();

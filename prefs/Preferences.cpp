@@ -1,5 +1,6 @@
 // The Preferences command: builds the sheet with both pages, runs it, writes the settings after OK.
 #include "watcher/TrovelView.h"
+#include "app/StartWithWindows.h"
 #include "app/TrovelApp.h"
 #include "fw/PropertySheet.h"
 #include "prefs/Page1.h"
@@ -26,6 +27,8 @@ void CTrovelView::OnPreferences()
     sheet.AddPage(&page1);
 
     CPage2 page2;
+    const BOOL startedWithWindows = StartsWithWindows();
+    page2.m_bStartWithWindows = startedWithWindows;
     sheet.AddPage(&page2);
 
     // Restores the state it found, so Preferences opened over the About box leaves it protected.
@@ -39,6 +42,10 @@ void CTrovelView::OnPreferences()
         AppRegistry().WriteInt("Tree", "Remov", page1.m_bShowRemovable);
         if (page2.m_bRestoreTips)
             AppRegistry().WriteInt("Newbie", "Help", 0);
+        // Only a changed box writes, so a Run value that names another copy stays until the user asks.
+        if (page2.m_bStartWithWindows != startedWithWindows && !SetStartsWithWindows(page2.m_bStartWithWindows != FALSE))
+            ::MessageBoxW(m_hWnd, L"Trovel could not change whether it starts when Windows starts.", L"Trovel",
+                          MB_OK | MB_ICONEXCLAMATION);
     }
     ReportUnsavedSettings();
 }
