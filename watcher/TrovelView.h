@@ -63,6 +63,7 @@ public:
     // Path list and dialog table.
     void LoadPathLists();
     void SavePathLists();
+    void OnDpiChanged(UINT dpi); // WM_DPICHANGED, from the frame: the tray icon at the new scale
     void FreePathList();
     void FreeDialogList();
     int InsertPathItems(CMenu* pPopup);
