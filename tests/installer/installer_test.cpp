@@ -538,6 +538,37 @@ TEST(Installer, UpgradesA13InstallationWithARunningCopyAndKeepsTheStartUpChoice)
     EndEveryTrovel();
 }
 
+// A copy in another session has no window here but keeps its exe in use (held open here without
+// sharing, as the loader does): setup waits, then stops before replacing anything.
+TEST(Installer, ACopyInAnotherSessionLeavesTheInstallationAsItWas)
+{
+    const std::string setup = SetupExe();
+    ASSERT_FALSE(setup.empty());
+    const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Trovel\\";
+    SetRunValue(kMissing);
+    ASSERT_EQ(RunToEnd(std::string("\"") + TROVEL_TEST_BIN_DIR + "Trovel-1.3-win64-setup.exe\" /S"), 0u);
+    ASSERT_EQ(UninstallText("DisplayVersion"), "1.3");
+    const std::string startup = Folder(CSIDL_COMMON_STARTUP) + "\\Trovel.lnk";
+    HANDLE hExe = ::CreateFileA((dir + "Trovel.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(hExe, INVALID_HANDLE_VALUE);
+    const DWORD start = ::GetTickCount();
+    Process run("\"" + setup + "\" /S");
+    EXPECT_TRUE(run.Ended(90000));
+    EXPECT_EQ(run.ExitCode(), 3u);
+    EXPECT_GE(::GetTickCount() - start, 25000u); // it waited for the copy to end
+    ::CloseHandle(hExe);
+    EXPECT_EQ(UninstallText("DisplayVersion"), "1.3");
+    EXPECT_TRUE(Exists(startup));
+    EXPECT_EQ(RunValue(), kMissing);
+    // Once it has ended, setup goes ahead.
+    ASSERT_EQ(RunToEnd("\"" + setup + "\" /S"), 0u);
+    EXPECT_EQ(UninstallText("DisplayVersion"), Version(setup));
+    ASSERT_EQ(RunToEnd(UninstallText("QuietUninstallString")), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessNamed(kUninstallerCopy) == 0 && !Exists(dir); }));
+    SetRunValue(kMissing);
+    EndEveryTrovel();
+}
+
 TEST(Installer, TheShippedSetupIsOneThirtyTwoBitProgram)
 {
     const std::string shipped = ShippedSetup();
