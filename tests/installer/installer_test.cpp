@@ -84,6 +84,8 @@ public:
     Process& operator=(const Process&) = delete;
 
     bool Started() const { return m_bStarted; }
+    // Started up and waiting for input: past reading its settings.
+    bool Idle() const { return m_bStarted && ::WaitForInputIdle(m_pi.hProcess, 20000) == 0; }
     DWORD Id() const { return m_pi.dwProcessId; }
     bool Ended(DWORD wait = 0) const { return m_bStarted && ::WaitForSingleObject(m_pi.hProcess, wait) == WAIT_OBJECT_0; }
     DWORD ExitCode() const
@@ -303,9 +305,14 @@ DWORD OtherFrame(DWORD notPid)
     return 0;
 }
 
-// Ends every Trovel of this desktop as Shutdown does and waits for it.
+// Ends every Trovel of this desktop as Shutdown does and waits for it; one still starting (setup
+// starts a closed copy again through the shell, a moment after it ends) is waited for first.
 void EndEveryTrovel()
 {
+    ::Sleep(500);
+    for (DWORD start = ::GetTickCount(); ProcessNamed("Trovel.exe") != 0 && !::FindWindowA("TrovelFrameWnd", nullptr) &&
+                                         ::GetTickCount() - start < 10000;)
+        ::Sleep(50);
     for (HWND hWnd; (hWnd = ::FindWindowA("TrovelFrameWnd", nullptr)) != nullptr;) {
         DWORD pid = 0;
         ::GetWindowThreadProcessId(hWnd, &pid);
@@ -342,6 +349,7 @@ const char kSibling[] = "Software\\Larkfield Software\\Another Program";
 
 TEST(Installer, AllUsersInstallsTheNativeExeRestartsAClosedCopyAndUninstallsLeavingOnlyTheSettingsUnlessAsked)
 {
+    EndEveryTrovel(); // none left by an earlier test of this prefix
     const std::string setup = SetupExe();
     ASSERT_FALSE(setup.empty()) << "no dist\\Trovel-*-setup.exe: run scripts/package.sh";
     const std::string version = Version(setup);
@@ -426,6 +434,7 @@ TEST(Installer, AllUsersInstallsTheNativeExeRestartsAClosedCopyAndUninstallsLeav
 
 TEST(Installer, CurrentUserInstallsIntoTheProfileWritesNothingUnderHklmAndUninstallsItsOwnItems)
 {
+    EndEveryTrovel(); // none left by an earlier test of this prefix
     const std::string setup = SetupExe();
     ASSERT_FALSE(setup.empty());
     const std::string dir = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Trovel\\";
@@ -480,6 +489,7 @@ TEST(Installer, CurrentUserInstallsIntoTheProfileWritesNothingUnderHklmAndUninst
 
 TEST(Installer, UpgradesA13InstallationWithARunningCopyAndKeepsTheStartUpChoice)
 {
+    EndEveryTrovel(); // none left by an earlier test of this prefix
     const std::string setup = SetupExe();
     ASSERT_FALSE(setup.empty());
     const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Trovel\\";
@@ -502,6 +512,7 @@ TEST(Installer, UpgradesA13InstallationWithARunningCopyAndKeepsTheStartUpChoice)
     {
         Process trovel(quotedExe);
         ASSERT_TRUE(WaitUntil([&] { return FrameOf(trovel.Id()); }));
+        ASSERT_TRUE(trovel.Idle()); // the frame comes before the view, which reads the favourites
         // The favourite now lives only in the running copy: it must save it as setup closes it.
         ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Larkfield Software\\Trovel\\PathList"));
         ASSERT_EQ(RunToEnd("\"" + setup + "\" /S"), 0u);
@@ -523,11 +534,16 @@ TEST(Installer, UpgradesA13InstallationWithARunningCopyAndKeepsTheStartUpChoice)
     EXPECT_FALSE(Exists(Folder(CSIDL_STARTUP) + "\\Trovel.lnk"));
     EXPECT_EQ(RunValue(), quotedExe);
 
-    // A reinstall keeps the user's choice, whichever it is.
+    // A reinstall keeps the user's choice, whichever it is. Each closes the copy started again
+    // and starts it once more: it is waited for, so the next run finds it.
     for (const char* choice : {kMissing, "\"C:\\Portable\\Trovel.exe\""}) {
         SetRunValue(choice);
+        HWND hBefore = ::FindWindowA("TrovelFrameWnd", nullptr);
+        DWORD before = 0;
+        ::GetWindowThreadProcessId(hBefore, &before);
         ASSERT_EQ(RunToEnd("\"" + setup + "\" /S"), 0u);
         EXPECT_EQ(RunValue(), choice == kMissing ? std::string(kMissing) : quotedExe);
+        EXPECT_TRUE(WaitUntil([&] { return OtherFrame(before) != 0; }));
     }
     // The uninstall leaves the value of another copy alone.
     SetRunValue("\"C:\\Portable\\Trovel.exe\"");
@@ -542,6 +558,7 @@ TEST(Installer, UpgradesA13InstallationWithARunningCopyAndKeepsTheStartUpChoice)
 // sharing, as the loader does): setup waits, then stops before replacing anything.
 TEST(Installer, ACopyInAnotherSessionLeavesTheInstallationAsItWas)
 {
+    EndEveryTrovel(); // none left by an earlier test of this prefix
     const std::string setup = SetupExe();
     ASSERT_FALSE(setup.empty());
     const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Trovel\\";
@@ -588,6 +605,7 @@ TEST(Installer, TheShippedSetupIsOneThirtyTwoBitProgram)
 
 TEST(Installer, TheThirtyTwoBitExeInsideIsTheOneBuildWin32Made)
 {
+    EndEveryTrovel(); // none left by an earlier test of this prefix
     const std::string setup = SetupExe();
     ASSERT_FALSE(setup.empty());
     const std::string dir = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Trovel\\";
