@@ -4,6 +4,7 @@
 // About box lie wholly on the screen. The parent test starts this program again inside such a
 // desktop; the child (DpiChild, skipped unless TROVEL_DPI_REPORT names its report file) writes what
 // it finds, one "name=value" line each, and the parent checks it.
+#include "fw/TextConv.h"
 #include "tests/prefs/SheetDriver.h"
 
 #include <cstdio>
@@ -61,6 +62,46 @@ std::string IconImage(HICON hIcon, int& width, int& bits)
     return pixels;
 }
 
+// The texts of a box's static controls, buttons and check boxes that do not fit their control at its
+// font: "<text>" for each, space-separated; "" when all fit.
+std::string ClippedTexts(HWND hParent)
+{
+    std::string clipped;
+    for (HWND h = ::GetWindow(hParent, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(h, cls, 32);
+        const std::string text = AfxGetWindowText(h);
+        const LONG style = ::GetWindowLongW(h, GWL_STYLE);
+        const bool isStatic = lstrcmpiW(cls, L"Static") == 0, isButton = lstrcmpiW(cls, L"Button") == 0;
+        if (text.empty() || !::IsWindowVisible(h) || (!isStatic && !isButton) || (isStatic && (style & SS_TYPEMASK) > SS_RIGHT) ||
+            (isButton && (style & (BS_ICON | BS_BITMAP)) != 0)) // a picture instead of the text
+            continue;
+        RECT rc = {};
+        ::GetClientRect(h, &rc);
+        const LONG kind = style & BS_TYPEMASK;
+        UINT format = DT_CALCRECT | DT_NOPREFIX;
+        if (isStatic || (style & BS_MULTILINE) != 0)
+            format |= DT_WORDBREAK;
+        if (isButton && kind == BS_GROUPBOX)
+            rc.right -= 8 * 2; // the text starts a little inside the frame
+        else if (isButton && (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX))
+            rc.left += ::GetSystemMetrics(SM_CXMENUCHECK) + 2;
+        else if (isButton)
+            rc.right -= 4;
+        HDC hdc = ::GetDC(h);
+        HGDIOBJ hOld = ::SelectObject(hdc, (HFONT)::SendMessageW(h, WM_GETFONT, 0, 0));
+        const std::wstring wide = Utf8ToWide(text);
+        RECT need = {0, 0, rc.right - rc.left, 0};
+        ::DrawTextW(hdc, wide.c_str(), (int)wide.size(), &need, format);
+        ::SelectObject(hdc, hOld);
+        ::ReleaseDC(h, hdc);
+        const bool fits = need.right <= rc.right - rc.left && (kind == BS_GROUPBOX || need.bottom <= rc.bottom - rc.top);
+        if (!fits)
+            clipped += "\"" + text + "\" ";
+    }
+    return clipped;
+}
+
 TEST_F(PreferencesTest, DpiChild)
 {
     char report[MAX_PATH] = {};
@@ -89,16 +130,20 @@ TEST_F(PreferencesTest, DpiChild)
     out << "trayAt192=" << width << "\n";
 
     const char* shots = std::getenv("TROVEL_DPI_SHOTS");
-    WithPreferences([&](HWND hSheet, CPage1&) {
+    WithPreferences([&](HWND hSheet, CPage1& page) {
         RECT rc = {};
         ::GetWindowRect(hSheet, &rc);
         out << "sheet=" << Str(rc) << "\n";
-        HWND hAbout = ::GetDlgItem(ShowPage2(hSheet)->m_hWnd, IDC_BTN_ABOUT);
+        out << "clippedPage1=" << ClippedTexts(page.m_hWnd) << "\n";
+        HWND hPage2 = ShowPage2(hSheet)->m_hWnd;
+        out << "clippedPage2=" << ClippedTexts(hPage2) << "\n";
+        HWND hAbout = ::GetDlgItem(hPage2, IDC_BTN_ABOUT);
         RunInsideModal([&] { Click(hAbout); }, [] { return !ShownWindowsTitled("About Trovel").empty(); }, [&] {
             HWND hBox = ShownWindowsTitled("About Trovel")[0];
             RECT rcBox = {};
             ::GetWindowRect(hBox, &rcBox);
             out << "about=" << Str(rcBox) << "\n";
+            out << "clippedAbout=" << ClippedTexts(hBox) << "\n";
             if (shots != nullptr) // the demo takes a screenshot meanwhile
                 ::Sleep(3000);
             ::SendMessageW(hBox, WM_COMMAND, IDOK, 0);
@@ -183,6 +228,10 @@ TEST(Dpi, TrayIconTreeImagesAndBoxesAt100And150PercentOnA1024By768Screen)
         EXPECT_EQ(values["trayAt192"], "32");
         EXPECT_TRUE(Inside(values["sheet"], 1024, 768)) << values["sheet"];
         EXPECT_TRUE(Inside(values["about"], 1024, 768)) << values["about"];
+        for (const char* box : {"clippedPage1", "clippedPage2", "clippedAbout"}) {
+            EXPECT_EQ(values.count(box), 1u) << box;
+            EXPECT_EQ(values[box], "") << box;
+        }
     }
     HKEY hKey = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
