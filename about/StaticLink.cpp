@@ -16,8 +16,9 @@ std::string LinkShellText(const std::string& link)
         return link;
     // A target that already names the scheme would otherwise become "mailto:mailto:...".
     const size_t prefixLength = sizeof(kMailtoPrefix) - 1;
-    if (link.size() >= prefixLength && ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, link.c_str(),
-                                                        (int)prefixLength, kMailtoPrefix, (int)prefixLength) == CSTR_EQUAL)
+    if (link.size() >= prefixLength &&
+        ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, Utf8ToWide(link.substr(0, prefixLength)).c_str(),
+                         (int)prefixLength, Utf8ToWide(kMailtoPrefix).c_str(), (int)prefixLength) == CSTR_EQUAL)
         return link;
     return kMailtoPrefix + link;
 }
@@ -35,7 +36,7 @@ bool IsLinkTextStyle(DWORD dwStyle)
 
 HINSTANCE CStaticLink::ShellOpen(const char* pszText)
 {
-    return ::ShellExecuteA(nullptr, "open", pszText, nullptr, nullptr, SW_SHOWNORMAL);
+    return ::ShellExecuteW(nullptr, L"open", Utf8ToWide(pszText).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 HINSTANCE (*CStaticLink::s_pfnShellOpen)(const char*) = &CStaticLink::ShellOpen;
@@ -59,8 +60,8 @@ HBRUSH CStaticLink::CtlColor(HDC hDC)
 
     if (m_font.GetSafeHandle() == nullptr) {
         m_hFontOriginal = (HFONT)SendMessage(WM_GETFONT);
-        LOGFONTA lf;
-        if (::GetObjectA(m_hFontOriginal, sizeof(lf), &lf) == sizeof(lf)) {
+        LOGFONTW lf;
+        if (::GetObjectW(m_hFontOriginal, sizeof(lf), &lf) == sizeof(lf)) {
             lf.lfUnderline = TRUE;
             m_font.CreateFontIndirect(&lf);
         }
@@ -96,7 +97,7 @@ void CStaticLink::OnClicked()
     }
     if (m_pbVisited != nullptr)
         *m_pbVisited = 1;
-    ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     Invalidate(TRUE);
 }
 
@@ -112,11 +113,11 @@ void CStaticLink::OnMouseMove(UINT nFlags, POINT point)
         // The capture lets the control hear the move that takes the pointer out again.
         m_bCaptured = TRUE;
         ::SetCapture(m_hWnd);
-        ::SetCursor(::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_HAND_POINTER)));
+        ::SetCursor(::LoadCursorW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDC_HAND_POINTER)));
     } else if (!bInside && m_bCaptured) {
         ::ReleaseCapture();
         m_bCaptured = FALSE;
-        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     }
 }
 

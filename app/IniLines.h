@@ -13,5 +13,3 @@ struct IniLine {
 // Classifies one line as read from the file (line end included or not).
 IniLine ParseIniLine(const std::string& rawLine);
 
-// Longest piece of a line handled at once; longer lines are read as several pieces.
-constexpr int kIniLineMax = 519;

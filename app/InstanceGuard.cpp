@@ -12,7 +12,7 @@ BOOL CInstanceGuard::Claim(const char* pszName)
 {
     if (m_hMutex != nullptr)
         return TRUE;
-    HANDLE hMutex = ::CreateMutexA(nullptr, FALSE, pszName);
+    HANDLE hMutex = ::CreateMutexW(nullptr, FALSE, Utf8ToWide(pszName).c_str());
     if (hMutex != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(hMutex);
         return FALSE;
@@ -27,7 +27,7 @@ HWND FindRunningCopy(DWORD dwWaitMs)
 {
     const DWORD start = ::GetTickCount();
     for (;;) {
-        HWND hFrame = ::FindWindowA(CFrameWnd::WindowClassName(), nullptr);
+        HWND hFrame = ::FindWindowW(Utf8ToWide(CFrameWnd::WindowClassName()).c_str(), nullptr);
         if (hFrame != nullptr || ::GetTickCount() - start >= dwWaitMs)
             return hFrame;
         ::Sleep(100);
@@ -47,5 +47,5 @@ BOOL ShowRunningCopy(HWND hFrame)
     if (pfnAllow != nullptr && pid != 0)
         pfnAllow(pid);
     // Posted: the running copy may be busy in a dialog of its own, and this start must not wait.
-    return ::PostMessageA(hFrame, WM_APP_PREFERENCES, 0, 0);
+    return ::PostMessageW(hFrame, WM_APP_PREFERENCES, 0, 0);
 }

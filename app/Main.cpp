@@ -3,7 +3,7 @@
 
 CTrovelApp theApp;
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 {
-    return theApp.WinMainBody(hInstance, lpCmdLine, nCmdShow);
+    return theApp.WinMainBody(hInstance, nCmdShow);
 }

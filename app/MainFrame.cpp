@@ -13,7 +13,7 @@ void CMainFrame::ArmStartTimer()
     SetTimer(IDT_STARTUP, kStartupDelay);
 }
 
-BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs)
 {
     cs.style &= ~(FWS_ADDTOTITLE | WS_MAXIMIZEBOX | WS_MINIMIZEBOX);
     cs.style &= ~WS_THICKFRAME;
@@ -25,7 +25,7 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
     return CFrameWnd::PreCreateWindow(cs);
 }
 
-int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
+int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
 {
     if (CFrameWnd::OnCreate(lpcs) == -1)
         return -1;
@@ -43,6 +43,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_toolBar);
     AcceptFromLowerIntegrity(WM_APP_PREFERENCES);
+    // An elevated copy would otherwise never hear that Explorer restarted, and lose its icon for good.
+    AcceptFromLowerIntegrity(TaskbarCreatedMessage());
     return 0;
 }
 
@@ -70,7 +72,7 @@ void CMainFrame::OnClose()
         // end asks again, and posting to this frame would only spin.
         HWND hPopup = ::GetLastActivePopup(m_hWnd);
         if (hPopup != nullptr && hPopup != m_hWnd)
-            ::PostMessageA(hPopup, WM_CLOSE, 0, 0);
+            ::PostMessageW(hPopup, WM_CLOSE, 0, 0);
     } else if (m_bShutdown) {
         CFrameWnd::OnClose();
     } else {
@@ -90,8 +92,7 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent)
         pView->Start();
         return;
     }
-    ::MessageBoxA(m_hWnd, "Trovel is not designed for Win9x/ME", AfxGetApp()->m_strAppName.c_str(),
-                  MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(m_hWnd, "Trovel is not designed for Win9x/ME", AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
     m_bOsRejected = TRUE;
     PostMessage(WM_CLOSE);
 }
@@ -166,7 +167,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     // The shell announces a re-created notification area to top-level windows only; the view,
     // a child window, owns the icon and would never hear of it.
-    static const UINT s_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    static const UINT s_uTaskbarCreated = TaskbarCreatedMessage();
     if (msg == s_uTaskbarCreated && msg != 0) {
         if (GetActiveView() != nullptr)
             GetActiveView()->SendMessage(msg, wParam, lParam);

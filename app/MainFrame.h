@@ -26,8 +26,8 @@ public:
 protected:
     // A modal dialog of the program is open, so the view must not be destroyed now.
     bool IsViewBusy() const;
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
-    int OnCreate(LPCREATESTRUCTA lpcs) override;
+    BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+    int OnCreate(LPCREATESTRUCTW lpcs) override;
     void OnClose() override;
     void OnTimer(UINT_PTR nIDEvent);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);

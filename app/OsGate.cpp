@@ -1,23 +1,23 @@
 // The operating-system gate and the recogniser's rule-set choice.
 #include "app/OsGate.h"
 
-BOOL QueryOsVersion(OSVERSIONINFOA& info)
+BOOL QueryOsVersion(OSVERSIONINFOW& info)
 {
     ZeroMemory(&info, sizeof(info));
-    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA); // 148 bytes, the record without service-pack fields
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW); // the record without service-pack fields, which NT 4.0 takes
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    return ::GetVersionExA(&info);
+    return ::GetVersionExW(&info);
 #pragma GCC diagnostic pop
 }
 
-BOOL PassesOsGate(BOOL bQueried, const OSVERSIONINFOA& info)
+BOOL PassesOsGate(BOOL bQueried, const OSVERSIONINFOW& info)
 {
     DWORD platform = bQueried ? info.dwPlatformId : 0;
     return platform == VER_PLATFORM_WIN32_NT;
 }
 
-OSClass OSClassFromVersion(const OSVERSIONINFOA& info)
+OSClass OSClassFromVersion(const OSVERSIONINFOW& info)
 {
     return info.dwMajorVersion <= 4 ? OSCLASS_NT4 : OSCLASS_WIN2000;
 }

@@ -1,9 +1,11 @@
 // Settings store on the registry; every operation opens what it needs and closes it again.
 #include "app/RegistryKey.h"
 #include "app/IniLines.h"
-#include "fw/MbcsText.h"
 
-#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
 #include <cstdlib>
 #include <climits>
 
@@ -29,61 +31,106 @@ BOOL CRegistryKey::OpenRoot(HKEY* phKey, DWORD* pdwDisposition, HKEY hive, const
 {
     m_strKey = pszPath;
     m_hRoot = hive;
-    return ::RegCreateKeyExA(hive, pszPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | m_samView, nullptr,
-                             phKey, pdwDisposition) == ERROR_SUCCESS;
+    return ::RegCreateKeyExW(hive, Utf8ToWide(pszPath).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             KEY_WRITE | m_samView, nullptr, phKey, pdwDisposition) == ERROR_SUCCESS;
 }
 
-LONG CRegistryKey::QueryValue(const char* pszSubKey, const char* pszName, BYTE* pData, DWORD* pcbData) const
+bool ReadRegistryValue(HKEY hKey, const wchar_t* pszName, DWORD& dwType, std::vector<BYTE>& data)
+{
+    // Asked for its size first; another program may change it between the two calls, so again
+    // while it has grown.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = 0;
+        LONG status = ::RegQueryValueExW(hKey, pszName, nullptr, &dwType, nullptr, &size);
+        if (status != ERROR_SUCCESS)
+            return false;
+        data.assign(size + sizeof(wchar_t), 0); // a spare terminator for data stored without one
+        status = ::RegQueryValueExW(hKey, pszName, nullptr, &dwType, data.data(), &size);
+        if (status == ERROR_SUCCESS) {
+            data.resize(size);
+            return true;
+        }
+        if (status != ERROR_MORE_DATA)
+            return false;
+    }
+    return false;
+}
+
+std::string RegistryText(DWORD dwType, const BYTE* pData, size_t cbData)
+{
+    // Up to the first terminator, or the whole data when it has none; an odd last byte is no character.
+    std::wstring text(cbData / sizeof(wchar_t), L'\0');
+    if (!text.empty())
+        std::memcpy(&text[0], pData, text.size() * sizeof(wchar_t));
+    text.resize(std::wcslen(text.c_str()));
+    if (dwType == REG_EXPAND_SZ && text.find(L'%') != std::wstring::npos) {
+        DWORD len = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+        std::wstring expanded(len, L'\0');
+        if (len > 0 && ::ExpandEnvironmentStringsW(text.c_str(), &expanded[0], len) == len) {
+            expanded.resize(len - 1);
+            text = expanded;
+        }
+    }
+    return WideToUtf8(text);
+}
+
+bool CRegistryKey::QueryValue(const char* pszSubKey, const char* pszName, StoredValue& value) const
 {
     HKEY hKey = nullptr;
-    LONG status = ::RegOpenKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, KEY_READ | m_samView, &hKey);
-    if (status != ERROR_SUCCESS)
-        return status;
-    status = ::RegQueryValueExA(hKey, pszName, nullptr, nullptr, pData, pcbData);
-    ::RegCloseKey(hKey);
-    return status;
-}
-
-bool CRegistryKey::QueryText(const char* pszSubKey, const char* pszName, std::string& text) const
-{
-    // One spare byte, always NUL, so that data stored without a terminator still ends.
-    char buffer[kValueBufferSize + 1] = {};
-    DWORD size = kValueBufferSize;
-    if (QueryValue(pszSubKey, pszName, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, KEY_READ | m_samView, &hKey) !=
+        ERROR_SUCCESS)
         return false;
-    text = buffer;
+    std::vector<BYTE> data;
+    bool found = ReadRegistryValue(hKey, Utf8ToWide(pszName).c_str(), value.dwType, data);
+    ::RegCloseKey(hKey);
+    if (!found)
+        return false;
+    if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ) {
+        value.strText = RegistryText(value.dwType, data.data(), data.size());
+    } else if (value.dwType == REG_DWORD && data.size() >= sizeof(DWORD)) {
+        std::memcpy(&value.dwNumber, data.data(), sizeof(DWORD));
+    }
     return true;
 }
 
 int CRegistryKey::ReadInt(const char* pszSubKey, const char* pszName, int nDefault) const
 {
-    std::string text;
+    StoredValue stored;
+    if (!QueryValue(pszSubKey, pszName, stored))
+        return nDefault;
+    if (stored.dwType == REG_DWORD)
+        return (int)stored.dwNumber;
     int value = 0;
-    if (!QueryText(pszSubKey, pszName, text) || !ParseDecimal(text.c_str(), value))
+    if ((stored.dwType != REG_SZ && stored.dwType != REG_EXPAND_SZ) || !ParseDecimal(stored.strText.c_str(), value))
         return nDefault;
     return value;
 }
 
 std::string CRegistryKey::ReadString(const char* pszSubKey, const char* pszName, const char* pszDefault) const
 {
-    std::string text;
-    return QueryText(pszSubKey, pszName, text) ? text : std::string(pszDefault);
+    StoredValue stored;
+    if (!QueryValue(pszSubKey, pszName, stored) || (stored.dwType != REG_SZ && stored.dwType != REG_EXPAND_SZ))
+        return std::string(pszDefault);
+    return stored.strText;
 }
 
 BOOL CRegistryKey::ValueExists(const char* pszSubKey, const char* pszName) const
 {
-    return QueryValue(pszSubKey, pszName, nullptr, nullptr) == ERROR_SUCCESS;
+    StoredValue stored;
+    return QueryValue(pszSubKey, pszName, stored);
 }
 
-BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const char* pszValue) const
+BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const std::string& value) const
 {
     HKEY hKey = nullptr;
     LONG status = ERROR_ACCESS_DENIED;
     if (!m_bReadOnly &&
-        ::RegCreateKeyExA(m_hRoot, SubKeyPath(pszSubKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        ::RegCreateKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_WRITE | m_samView, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
-        status = ::RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszValue),
-                                  (DWORD)strlen(pszValue) + 1);
+        const std::wstring wide = Utf8ToWide(value);
+        status = ::RegSetValueExW(hKey, Utf8ToWide(pszName).c_str(), 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(wide.c_str()),
+                                  (DWORD)((wide.size() + 1) * sizeof(wchar_t)));
         ::RegCloseKey(hKey);
     }
     if (status != ERROR_SUCCESS)
@@ -93,63 +140,102 @@ BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const
 
 BOOL CRegistryKey::WriteInt(const char* pszSubKey, const char* pszName, int nValue) const
 {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%d", nValue);
-    return WriteString(pszSubKey, pszName, text);
+    return WriteString(pszSubKey, pszName, std::to_string(nValue));
+}
+
+BOOL CRegistryKey::UpdateString(const char* pszSubKey, const char* pszName, const std::string& value) const
+{
+    StoredValue stored;
+    if (QueryValue(pszSubKey, pszName, stored) && (stored.dwType == REG_SZ || stored.dwType == REG_EXPAND_SZ) &&
+        stored.strText == value)
+        return TRUE;
+    return WriteString(pszSubKey, pszName, value);
+}
+
+BOOL CRegistryKey::UpdateInt(const char* pszSubKey, const char* pszName, int nValue) const
+{
+    const int nUnlikely = nValue == INT_MIN ? INT_MAX : INT_MIN;
+    if (ValueExists(pszSubKey, pszName) && ReadInt(pszSubKey, pszName, nUnlikely) == nValue)
+        return TRUE;
+    return WriteInt(pszSubKey, pszName, nValue);
 }
 
 std::string FirstRunFilePath(const std::string& appName)
 {
-    char windowsDir[MAX_PATH] = {};
-    UINT len = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH)
+    // The exe is marked terminal-server aware, so on a Remote Desktop server this is the machine's
+    // Windows folder, where the file was put, and not the user's private one.
+    UINT len = ::GetWindowsDirectoryW(nullptr, 0);
+    if (len == 0)
         return "";
-    return std::string(windowsDir) + "\\" + appName + ".INI";
+    std::wstring windowsDir(len, L'\0');
+    len = ::GetWindowsDirectoryW(&windowsDir[0], len);
+    if (len == 0 || len >= windowsDir.size())
+        return "";
+    windowsDir.resize(len);
+    return WideToUtf8(windowsDir) + "\\" + appName + ".INI";
 }
 
-namespace {
-// A display name ("SN0", "SN1", ... under "PathList") longer than a read gives back would read as
-// missing and end the list there, taking every later favourite with it.
-bool IsDisplayNameValue(const std::string& section, const std::string& name)
+std::string DecodeSettingsFile(const std::string& bytes, UINT codePage)
 {
-    if (lstrcmpiA(section.c_str(), "PathList") != 0 || name.size() < 3 || (name[0] != 'S' && name[0] != 's') ||
-        (name[1] != 'N' && name[1] != 'n'))
-        return false;
-    return name.find_first_not_of("0123456789", 2) == std::string::npos;
-}
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return bytes.substr(3);
+    if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
+        std::wstring wide((bytes.size() - 2) / sizeof(wchar_t), L'\0');
+        if (!wide.empty())
+            std::memcpy(&wide[0], bytes.data() + 2, wide.size() * sizeof(wchar_t));
+        return WideToUtf8(wide);
+    }
+    return CodePageToUtf8(bytes, codePage);
 }
 
 BOOL CRegistryKey::ImportIniFile(HKEY hKey, const std::string& fileName, UINT codePage) const
 {
-    FILE* pFile = fileName.empty() ? nullptr : std::fopen(fileName.c_str(), "r");
-    if (pFile == nullptr)
+    std::string bytes;
+    if (fileName.empty() || !ReadWholeFile(fileName, bytes))
         return FALSE;
+    const std::string text = DecodeSettingsFile(bytes, codePage);
 
     HKEY hSection = nullptr;
-    std::string section;
-    char line[kIniLineMax + 1];
-    while (std::fgets(line, sizeof(line), pFile) != nullptr) {
-        IniLine parsed = ParseIniLine(line);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        // A NUL ends a line's text, as it always did.
+        const std::string line = text.substr(start, end - start);
+        IniLine parsed = ParseIniLine(line.substr(0, line.find('\0')));
+        start = end + 1;
         if (parsed.kind == IniLine::Section) {
             if (hSection != nullptr)
                 ::RegCloseKey(hSection);
             hSection = nullptr;
-            section = parsed.name;
-            if (::RegCreateKeyExA(hKey, parsed.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | m_samView,
-                                  nullptr, &hSection, nullptr) != ERROR_SUCCESS) {
+            if (::RegCreateKeyExW(hKey, Utf8ToWide(parsed.name).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE | m_samView, nullptr, &hSection, nullptr) != ERROR_SUCCESS) {
                 hSection = nullptr;
                 break; // a section that cannot be created ends the import
             }
         } else if (parsed.kind == IniLine::Value && hSection != nullptr) {
-            std::string value = parsed.value;
-            if (IsDisplayNameValue(section, parsed.name))
-                value = MbcsLeft(value, kValueBufferSize - 1, codePage);
-            ::RegSetValueExA(hSection, parsed.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             (DWORD)value.size() + 1);
+            const std::wstring value = Utf8ToWide(parsed.value);
+            ::RegSetValueExW(hSection, Utf8ToWide(parsed.name).c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(value.c_str()), (DWORD)((value.size() + 1) * sizeof(wchar_t)));
         }
     }
     if (hSection != nullptr)
         ::RegCloseKey(hSection);
-    std::fclose(pFile);
     return TRUE;
+}
+
+BOOL ReadWholeFile(const std::string& fileName, std::string& bytes)
+{
+    HANDLE hFile = ::CreateFileW(Utf8ToWide(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    bytes.clear();
+    char buffer[4096];
+    DWORD read = 0;
+    BOOL ok = TRUE;
+    while ((ok = ::ReadFile(hFile, buffer, sizeof(buffer), &read, nullptr)) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(hFile);
+    return ok;
 }

@@ -1,7 +1,9 @@
-// Settings store: integers and texts in sub-keys of one registry key, every value a REG_SZ.
+// Settings store: integers and texts in sub-keys of one registry key, every value written a REG_SZ.
 #pragma once
 
 #include "fw/Afx.h"
+
+#include <vector>
 
 class CRegistryKey {
 public:
@@ -15,26 +17,35 @@ public:
     // The caller gets the open handle and the disposition and must close the handle.
     BOOL OpenRoot(HKEY* phKey, DWORD* pdwDisposition, HKEY hive, const char* pszPath);
 
+    // Integers: REG_DWORD as it is, text as "%d" reads it; anything else gives the default.
     int ReadInt(const char* pszSubKey, const char* pszName, int nDefault) const;
     BOOL WriteInt(const char* pszSubKey, const char* pszName, int nValue) const;
+    // Text of any stored length; REG_EXPAND_SZ comes expanded. A missing value, or one of another
+    // type, gives the default.
     std::string ReadString(const char* pszSubKey, const char* pszName, const char* pszDefault) const;
-    // Whether the value is there at all, however long its data.
+    // Whether the value is there at all.
     BOOL ValueExists(const char* pszSubKey, const char* pszName) const;
-    BOOL WriteString(const char* pszSubKey, const char* pszName, const char* pszValue) const;
+    BOOL WriteString(const char* pszSubKey, const char* pszName, const std::string& value) const;
+    // Writes only when a read would give something else, so a value that reads the same keeps its
+    // type (a REG_EXPAND_SZ path, a REG_DWORD id) and its spelling.
+    BOOL UpdateString(const char* pszSubKey, const char* pszName, const std::string& value) const;
+    BOOL UpdateInt(const char* pszSubKey, const char* pszName, int nValue) const;
 
-    // First-run import of the given file (FirstRunFilePath) into the open key hKey; display names are cut to what a read gives back, on a character
-    // boundary of the code page. FALSE when the file cannot be opened.
+    // First-run import of the given file (FirstRunFilePath) into the open key hKey. The file is in the
+    // ANSI code page given, unless it starts with a UTF-8 or UTF-16 LE byte-order mark. Nothing is cut.
+    // FALSE when the file cannot be opened.
     BOOL ImportIniFile(HKEY hKey, const std::string& fileName, UINT codePage = CP_ACP) const;
-
-    // Size of the buffer a value is read through; a value that does not fit reads as missing.
-    static constexpr DWORD kValueBufferSize = 260;
 
 private:
     std::string SubKeyPath(const char* pszSubKey) const { return m_strKey + "\\" + pszSubKey; }
-    // The stored text, or false when the key or value is missing or does not fit the buffer.
-    bool QueryText(const char* pszSubKey, const char* pszName, std::string& text) const;
-    // One RegQueryValueEx on the sub-key, opened for reading and closed again.
-    LONG QueryValue(const char* pszSubKey, const char* pszName, BYTE* pData, DWORD* pcbData) const;
+    // One read of a value at its stored size: its type and its data as UTF-8 text (REG_SZ,
+    // REG_EXPAND_SZ expanded) or as a number (REG_DWORD). False when the key or value is missing.
+    struct StoredValue {
+        DWORD dwType = REG_NONE;
+        std::string strText;
+        DWORD dwNumber = 0;
+    };
+    bool QueryValue(const char* pszSubKey, const char* pszName, StoredValue& value) const;
 };
 
 // <Windows directory>\<application name>.INI, or "" when the directory is not known.
@@ -43,3 +54,13 @@ std::string FirstRunFilePath(const std::string& appName);
 // Parses decimal text as "%d" does: leading blanks, a sign, digits, anything after ignored.
 // False when the text does not begin with a number.
 bool ParseDecimal(const char* pszText, int& nValue);
+
+// A settings file's bytes as UTF-8: after a UTF-8 or UTF-16 LE byte-order mark as marked, otherwise in
+// the code page given.
+std::string DecodeSettingsFile(const std::string& bytes, UINT codePage);
+// The whole file; FALSE when it cannot be opened or read.
+BOOL ReadWholeFile(const std::string& fileName, std::string& bytes);
+// One value at its stored size (asked first, and again when it grew meanwhile); false when missing.
+bool ReadRegistryValue(HKEY hKey, const wchar_t* pszName, DWORD& dwType, std::vector<BYTE>& data);
+// Text of REG_SZ or REG_EXPAND_SZ data (expanded) as UTF-8, up to its first terminator.
+std::string RegistryText(DWORD dwType, const BYTE* pData, size_t cbData);

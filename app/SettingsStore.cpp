@@ -5,39 +5,85 @@
 
 namespace {
 const char kCompanyKey[] = "Larkfield Software\\";
+// Set on a user's key while it is being filled, cleared when the filling is done: a key that still
+// has it (the filling was killed) is taken as no key at all and filled again.
+const wchar_t kFillingValue[] = L"Filling";
+
+HKEY OpenForReading(HKEY hive, const std::string& path, REGSAM samView)
+{
+    HKEY hKey = nullptr;
+    return ::RegOpenKeyExW(hive, Utf8ToWide(path).c_str(), 0, KEY_READ | samView, &hKey) == ERROR_SUCCESS ? hKey
+                                                                                                        : nullptr;
+}
 
 bool KeyExists(HKEY hive, const std::string& path, REGSAM samView)
 {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | samView, &hKey) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(hKey);
-    return true;
+    HKEY hKey = OpenForReading(hive, path, samView);
+    if (hKey != nullptr)
+        ::RegCloseKey(hKey);
+    return hKey != nullptr;
 }
 
-// Gives the user's new key the settings this user saw until now: their virtualised copy of the
-// machine key, else the machine key itself, else the first-run file.
+// A user key that holds the settings: there, and not left half-filled by a start that was killed
+// (still marked, or empty because it was killed before the mark).
+bool CompleteUserKeyExists(const SettingsPlaces& places)
+{
+    HKEY hKey = OpenForReading(places.hUserHive, places.strUserPath, 0);
+    if (hKey == nullptr)
+        return false;
+    DWORD nSubKeys = 0, nValues = 0;
+    bool complete = ::RegQueryInfoKeyW(hKey, nullptr, nullptr, nullptr, &nSubKeys, nullptr, nullptr, &nValues, nullptr,
+                                       nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                    (nSubKeys > 0 || nValues > 0) &&
+                    ::RegQueryValueExW(hKey, kFillingValue, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+    ::RegCloseKey(hKey);
+    return complete;
+}
+
+// Copies one tree into the user's key; false when a copy failed or was stopped.
+bool CopyInto(HKEY hive, const std::string& path, REGSAM samView, HKEY hUserKey, const std::function<bool()>& fnStep)
+{
+    HKEY hSource = OpenForReading(hive, path, samView);
+    if (hSource == nullptr)
+        return true;
+    BOOL ok = CopyKeyTree(hSource, hUserKey, samView, fnStep);
+    ::RegCloseKey(hSource);
+    return ok != FALSE;
+}
+
+// Gives the user's new key the settings this user saw until now: what a program without a manifest
+// was shown, its virtualised values over the machine key's; else the first-run file.
 SettingsSource FillNewUserKey(const SettingsPlaces& places, const CRegistryKey& store, HKEY hUserKey)
 {
+    const wchar_t one[] = L"1";
+    ::RegSetValueExW(hUserKey, kFillingValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(one), sizeof(one));
+
+    bool stopped = false;
+    const std::function<bool()> step = [&]() {
+        stopped = stopped || (places.fnFillStep && !places.fnFillStep());
+        return !stopped;
+    };
+    SettingsSource source = SettingsSource::UserFromFile;
+    bool ok = true;
+    if (KeyExists(places.hMachineHive, places.strMachinePath, places.samMachineView)) {
+        ok = CopyInto(places.hMachineHive, places.strMachinePath, places.samMachineView, hUserKey, step);
+        source = SettingsSource::UserFromMachine;
+    }
     for (const std::string& path : places.virtualCopies) {
-        HKEY hSource = nullptr;
-        if (::RegOpenKeyExA(places.hUserHive, path.c_str(), 0, KEY_READ, &hSource) == ERROR_SUCCESS) {
-            if (!CopyKeyTree(hSource, hUserKey))
-                store.m_bWriteFailed = TRUE;
-            ::RegCloseKey(hSource);
-            return SettingsSource::UserFromVirtualCopy;
+        if (!stopped && KeyExists(places.hUserHive, path, 0)) {
+            ok = CopyInto(places.hUserHive, path, 0, hUserKey, step) && ok;
+            source = SettingsSource::UserFromVirtualCopy;
+            break;
         }
     }
-    HKEY hSource = nullptr;
-    if (::RegOpenKeyExA(places.hMachineHive, places.strMachinePath.c_str(), 0, KEY_READ | places.samMachineView,
-                        &hSource) == ERROR_SUCCESS) {
-        if (!CopyKeyTree(hSource, hUserKey, places.samMachineView))
-            store.m_bWriteFailed = TRUE;
-        ::RegCloseKey(hSource);
-        return SettingsSource::UserFromMachine;
-    }
-    store.ImportIniFile(hUserKey, places.strFirstRunFile);
-    return SettingsSource::UserFromFile;
+    if (source == SettingsSource::UserFromFile)
+        store.ImportIniFile(hUserKey, places.strFirstRunFile);
+    if (stopped)
+        return source; // as a kill would leave it: still marked
+    if (!ok)
+        store.m_bWriteFailed = TRUE;
+    ::RegDeleteValueW(hUserKey, kFillingValue);
+    return source;
 }
 
 void PointAt(CRegistryKey& store, HKEY hive, const std::string& path, REGSAM samView)
@@ -57,7 +103,7 @@ SettingsSource ChooseSettingsStore(const SettingsPlaces& places, CRegistryKey& s
 
     // Once the user has a key of their own, their settings come from there, whatever the machine
     // key allows today (a start with elevation must not show other favourites).
-    if (KeyExists(places.hUserHive, places.strUserPath, 0)) {
+    if (CompleteUserKeyExists(places)) {
         store.m_samView = 0;
         if (store.OpenRoot(&hKey, &disposition, places.hUserHive, places.strUserPath.c_str())) {
             ::RegCloseKey(hKey);
@@ -81,8 +127,10 @@ SettingsSource ChooseSettingsStore(const SettingsPlaces& places, CRegistryKey& s
     // filled when this start makes it.
     store.m_samView = 0;
     if (store.OpenRoot(&hKey, &disposition, places.hUserHive, places.strUserPath.c_str())) {
-        SettingsSource source =
-            disposition == REG_CREATED_NEW_KEY ? FillNewUserKey(places, store, hKey) : SettingsSource::User;
+        // A key left half-filled by a start that was killed is filled again, over what it has.
+        SettingsSource source = disposition == REG_CREATED_NEW_KEY || !CompleteUserKeyExists(places)
+                                    ? FillNewUserKey(places, store, hKey)
+                                    : SettingsSource::User;
         ::RegCloseKey(hKey);
         return source;
     }
@@ -128,43 +176,53 @@ REGSAM MachineViewFlags(bool b64BitProgram, bool bOn64BitWindows)
 
 bool RunningOnWow64()
 {
-    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
-    auto pfn = AfxGetSystemProc<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process");
-    BOOL bWow64 = FALSE;
-    return pfn != nullptr && pfn(::GetCurrentProcess(), &bWow64) && bWow64;
+    return RunningOnWow64(AfxGetSystemProc<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process"));
 }
 
-BOOL CopyKeyTree(HKEY hSource, HKEY hDest, REGSAM samSourceView)
+bool RunningOnWow64(IsWow64ProcessFn pfnIsWow64)
+{
+    BOOL bWow64 = FALSE;
+    return pfnIsWow64 != nullptr && pfnIsWow64(::GetCurrentProcess(), &bWow64) && bWow64;
+}
+
+BOOL CopyKeyTree(HKEY hSource, HKEY hDest, REGSAM samSourceView, const std::function<bool()>& fnStep)
 {
     DWORD nSubKeys = 0, maxSubKeyLen = 0, nValues = 0, maxNameLen = 0, maxDataLen = 0;
-    if (::RegQueryInfoKeyA(hSource, nullptr, nullptr, nullptr, &nSubKeys, &maxSubKeyLen, nullptr, &nValues,
+    if (::RegQueryInfoKeyW(hSource, nullptr, nullptr, nullptr, &nSubKeys, &maxSubKeyLen, nullptr, &nValues,
                            &maxNameLen, &maxDataLen, nullptr, nullptr) != ERROR_SUCCESS)
         return FALSE;
     BOOL ok = TRUE;
-    std::vector<char> name(maxNameLen + 1 > maxSubKeyLen + 1 ? maxNameLen + 1 : maxSubKeyLen + 1);
+    std::vector<wchar_t> name((maxNameLen > maxSubKeyLen ? maxNameLen : maxSubKeyLen) + 1);
     std::vector<BYTE> data(maxDataLen + 1);
     for (DWORD i = 0; i < nValues; ++i) {
+        if (fnStep && !fnStep())
+            return FALSE;
         DWORD nameLen = (DWORD)name.size(), dataLen = (DWORD)data.size(), type = 0;
-        if (::RegEnumValueA(hSource, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) !=
+        if (::RegEnumValueW(hSource, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) !=
                 ERROR_SUCCESS ||
-            ::RegSetValueExA(hDest, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS)
+            ::RegSetValueExW(hDest, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS)
             ok = FALSE;
     }
     for (DWORD i = 0; i < nSubKeys; ++i) {
         DWORD nameLen = (DWORD)name.size();
-        if (::RegEnumKeyExA(hSource, i, name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        if (::RegEnumKeyExW(hSource, i, name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             ok = FALSE;
             continue;
         }
         HKEY hFrom = nullptr, hTo = nullptr;
-        if (::RegOpenKeyExA(hSource, name.data(), 0, KEY_READ | samSourceView, &hFrom) != ERROR_SUCCESS) {
+        if (::RegOpenKeyExW(hSource, name.data(), 0, KEY_READ | samSourceView, &hFrom) != ERROR_SUCCESS) {
             ok = FALSE;
             continue;
         }
-        if (::RegCreateKeyExA(hDest, name.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
+        if (::RegCreateKeyExW(hDest, name.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
                               &hTo, nullptr) == ERROR_SUCCESS) {
-            ok = CopyKeyTree(hFrom, hTo, samSourceView) && ok;
+            BOOL copied = CopyKeyTree(hFrom, hTo, samSourceView, fnStep);
+            ok = copied && ok;
             ::RegCloseKey(hTo);
+            if (!copied && fnStep && !fnStep()) {
+                ::RegCloseKey(hFrom);
+                return FALSE;
+            }
         } else {
             ok = FALSE;
         }

@@ -1,6 +1,5 @@
 // Application start-up: settings root, document template, command line.
 #include "app/TrovelApp.h"
-#include "fw/MbcsText.h"
 #include "app/MainFrame.h"
 #include "app/TrovelDoc.h"
 #include "fw/DocTemplate.h"
@@ -28,7 +27,7 @@ SettingsSource CTrovelApp::OpenSettingsRoot(const SettingsPlaces& places)
 
 std::string HtmlHelpPathBeside(const std::string& filePath, const std::string& appName)
 {
-    size_t slash = MbcsFindLast(filePath, '\\');
+    size_t slash = filePath.find_last_of('\\');
     return (slash == std::string::npos ? std::string() : filePath.substr(0, slash + 1)) + appName + ".chm";
 }
 
@@ -39,8 +38,8 @@ BOOL CTrovelApp::InitInstance()
     // find its icon: the running copy shows its Preferences instead.
     if (!m_instanceGuard.Claim(("Larkfield Software " + m_strAppName + " running").c_str())) {
         if (!ShowRunningCopy(FindRunningCopy(kRunningCopyWait)))
-            ::MessageBoxA(nullptr, "Trovel is already running. Its icon is in the notification area.",
-                          m_strAppName.c_str(), MB_OK | MB_ICONINFORMATION);
+            AfxMessageBox(nullptr, "Trovel is already running. Its icon is in the notification area.", m_strAppName,
+                          MB_OK | MB_ICONINFORMATION);
         return FALSE;
     }
 

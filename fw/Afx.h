@@ -18,6 +18,9 @@ CWnd* AfxGetMainWnd();
 // Module that holds the resources: the executable itself.
 HINSTANCE AfxGetResourceHandle();
 
+// A message box with the platform's W call.
+int AfxMessageBox(HWND hOwner, const std::string& text, const std::string& caption, UINT uType);
+
 // Loads a string resource; empty when it is missing.
 std::string AfxLoadString(UINT nID);
 

@@ -27,7 +27,7 @@ BOOL CToolBar::CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, const R
     DWORD style = WindowStyleOf(dwStyle) | dwCtrlStyle | CCS_NODIVIDER | CCS_TOP;
     if (dwStyle & CBRS_TOOLTIPS)
         style |= TBSTYLE_TOOLTIPS;
-    HWND hWnd = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "", style, rcBorders.left, rcBorders.top, 0, 0,
+    HWND hWnd = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", style, rcBorders.left, rcBorders.top, 0, 0,
                                   pParent->m_hWnd, (HMENU)(UINT_PTR)nID, AfxGetResourceHandle(), nullptr);
     if (hWnd == nullptr)
         return FALSE;
@@ -39,7 +39,7 @@ BOOL CToolBar::CreateEx(CWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, const R
 BOOL CToolBar::LoadToolBar(UINT nIDResource)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
-    HRSRC hRsrc = ::FindResourceA(hInst, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(241)); // RT_TOOLBAR
+    HRSRC hRsrc = ::FindResourceW(hInst, MAKEINTRESOURCEW(nIDResource), MAKEINTRESOURCEW(241)); // RT_TOOLBAR
     if (hRsrc == nullptr || m_hWnd == nullptr)
         return FALSE;
     const ToolBarResource* pData = static_cast<const ToolBarResource*>(::LockResource(::LoadResource(hInst, hRsrc)));
@@ -65,7 +65,7 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
             button.fsState = TBSTATE_ENABLED;
             button.fsStyle = TBSTYLE_BUTTON;
         }
-        if (!SendMessage(TB_ADDBUTTONSA, 1, (LPARAM)&button))
+        if (!SendMessage(TB_ADDBUTTONSW, 1, (LPARAM)&button))
             return FALSE;
     }
     SendMessage(TB_AUTOSIZE);
@@ -75,7 +75,7 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
 BOOL CStatusBar::Create(CWnd* pParent, DWORD dwStyle, UINT nID)
 {
     m_dwStyle = dwStyle & CBRS_ALL;
-    HWND hWnd = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WindowStyleOf(dwStyle) | CCS_BOTTOM, 0, 0, 0, 0,
+    HWND hWnd = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WindowStyleOf(dwStyle) | CCS_BOTTOM, 0, 0, 0, 0,
                                   pParent->m_hWnd, (HMENU)(UINT_PTR)nID, AfxGetResourceHandle(), nullptr);
     if (hWnd == nullptr)
         return FALSE;

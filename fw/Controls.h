@@ -19,10 +19,13 @@ public:
     int GetCount() const { return (int)SendMessage(LB_GETCOUNT); }
     int GetCurSel() const { return (int)SendMessage(LB_GETCURSEL); }
     int SetCurSel(int nSelect) { return (int)SendMessage(LB_SETCURSEL, (WPARAM)nSelect); }
-    int AddString(const std::string& text) { return (int)SendMessage(LB_ADDSTRING, 0, (LPARAM)text.c_str()); }
+    int AddString(const std::string& text)
+    {
+        return (int)SendMessage(LB_ADDSTRING, 0, (LPARAM)Utf8ToWide(text).c_str());
+    }
     int InsertString(int nIndex, const std::string& text)
     {
-        return (int)SendMessage(LB_INSERTSTRING, (WPARAM)nIndex, (LPARAM)text.c_str());
+        return (int)SendMessage(LB_INSERTSTRING, (WPARAM)nIndex, (LPARAM)Utf8ToWide(text).c_str());
     }
     int DeleteString(int nIndex) { return (int)SendMessage(LB_DELETESTRING, (WPARAM)nIndex); }
     void ResetContent() { SendMessage(LB_RESETCONTENT); }
@@ -31,13 +34,14 @@ public:
 
 class CTreeCtrl : public CWnd {
 public:
-    HTREEITEM InsertItem(const TVINSERTSTRUCTA* pInsert)
+    HTREEITEM InsertItem(const TVINSERTSTRUCTW* pInsert)
     {
-        return (HTREEITEM)SendMessage(TVM_INSERTITEMA, 0, (LPARAM)pInsert);
+        return (HTREEITEM)SendMessage(TVM_INSERTITEMW, 0, (LPARAM)pInsert);
     }
     // Inserts a node with text, images and item data below hParent, after hInsertAfter (or TVI_SORT, TVI_LAST).
-    HTREEITEM InsertItem(UINT nMask, const char* lpszItem, int nImage, int nSelectedImage, LPARAM lParam,
+    HTREEITEM InsertItem(UINT nMask, const std::string& text, int nImage, int nSelectedImage, LPARAM lParam,
                          HTREEITEM hParent, HTREEITEM hInsertAfter);
+    // nMaxChars counts UTF-16 units, as the control does.
     std::string GetItemText(HTREEITEM hItem, int nMaxChars) const;
     LPARAM GetItemData(HTREEITEM hItem) const;
     BOOL SetItemData(HTREEITEM hItem, LPARAM data);
@@ -46,7 +50,7 @@ public:
         return (UINT)SendMessage(TVM_GETITEMSTATE, (WPARAM)hItem, (LPARAM)nStateMask);
     }
     BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask);
-    BOOL SetItem(TVITEMA* pItem) { return (BOOL)SendMessage(TVM_SETITEMA, 0, (LPARAM)pItem); }
+    BOOL SetItem(TVITEMW* pItem) { return (BOOL)SendMessage(TVM_SETITEMW, 0, (LPARAM)pItem); }
     HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const
     {
         return (HTREEITEM)SendMessage(TVM_GETNEXTITEM, (WPARAM)nCode, (LPARAM)hItem);

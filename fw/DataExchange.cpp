@@ -13,7 +13,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value)
     if (pDX->m_bSaveAndValidate) {
         value = AfxGetWindowText(hCtl);
     } else {
-        ::SetWindowTextA(hCtl, value.c_str());
+        AfxSetWindowText(hCtl, value);
     }
 }
 
@@ -21,7 +21,7 @@ void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value)
 {
     HWND hCtl = pDX->m_pDlgWnd->GetDlgItem(nIDC);
     if (pDX->m_bSaveAndValidate)
-        value = (int)::SendMessageA(hCtl, BM_GETCHECK, 0, 0);
+        value = (int)::SendMessageW(hCtl, BM_GETCHECK, 0, 0);
     else
-        ::SendMessageA(hCtl, BM_SETCHECK, (WPARAM)(value ? BST_CHECKED : BST_UNCHECKED), 0);
+        ::SendMessageW(hCtl, BM_SETCHECK, (WPARAM)(value ? BST_CHECKED : BST_UNCHECKED), 0);
 }

@@ -14,7 +14,7 @@ HWND CDialog::GetOwnerWindow() const
 INT_PTR CDialog::DoModal()
 {
     PendingCreation() = this;
-    INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), GetOwnerWindow(),
+    INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), GetOwnerWindow(),
                                        &CWnd::DlgProc, 0);
     PendingCreation() = nullptr;
     return result;

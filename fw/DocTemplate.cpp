@@ -5,7 +5,7 @@
 
 BOOL CDocument::OnOpenDocument(const char* pszPathName)
 {
-    HANDLE hFile = ::CreateFileA(pszPathName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE hFile = ::CreateFileW(Utf8ToWide(pszPathName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return FALSE;

@@ -17,17 +17,18 @@ const char* CFrameWnd::WindowClassName()
 
 BOOL CFrameWnd::RegisterFrameClass(UINT nIconID)
 {
-    WNDCLASSEXA wc = {};
-    if (::GetClassInfoExA(AfxGetResourceHandle(), kFrameClass, &wc))
+    const std::wstring className = Utf8ToWide(kFrameClass);
+    WNDCLASSEXW wc = {};
+    if (::GetClassInfoExW(AfxGetResourceHandle(), className.c_str(), &wc))
         return TRUE;
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &CWnd::StdWndProc;
     wc.hInstance = AfxGetResourceHandle();
-    wc.hIcon = ::LoadIconA(wc.hInstance, MAKEINTRESOURCEA(nIconID));
-    wc.hCursor = ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+    wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(nIconID));
+    wc.hCursor = ::LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = kFrameClass;
-    return ::RegisterClassExA(&wc) != 0;
+    wc.lpszClassName = className.c_str();
+    return ::RegisterClassExW(&wc) != 0;
 }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CCreateContext* pContext)
@@ -39,13 +40,15 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CCreateContext
         delete this;
         return FALSE;
     }
-    CREATESTRUCTA cs = {};
+    const std::wstring wideTitle = Utf8ToWide(title);
+    const std::wstring className = Utf8ToWide(kFrameClass);
+    CREATESTRUCTW cs = {};
     cs.style = dwDefaultStyle;
     cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
-    cs.hMenu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource));
+    cs.hMenu = ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource));
     cs.hInstance = AfxGetResourceHandle();
-    cs.lpszName = title.c_str();
-    cs.lpszClass = kFrameClass;
+    cs.lpszName = wideTitle.c_str();
+    cs.lpszClass = className.c_str();
     cs.lpCreateParams = pContext;
     if (!PreCreateWindow(cs)) {
         if (cs.hMenu != nullptr)
@@ -57,7 +60,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CCreateContext
 
     m_pCreateContext = pContext;
     PendingCreation() = this;
-    HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
+    HWND hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     bool bound = PendingCreation() != this;
     PendingCreation() = nullptr;
@@ -109,7 +112,7 @@ void CFrameWnd::RecalcLayout()
     }
     HWND hStatus = GetDlgItem(AFX_IDW_STATUS_BAR);
     if (hStatus != nullptr) {
-        ::SendMessageA(hStatus, WM_SIZE, 0, 0);
+        ::SendMessageW(hStatus, WM_SIZE, 0, 0);
         RECT rcStatus;
         ::GetWindowRect(hStatus, &rcStatus);
         rc.bottom -= rcStatus.bottom - rcStatus.top;
@@ -118,7 +121,7 @@ void CFrameWnd::RecalcLayout()
         m_pActiveView->MoveWindow(rc.left, rc.top, rc.right - rc.left, rc.bottom > rc.top ? rc.bottom - rc.top : 0);
 }
 
-int CFrameWnd::OnCreate(LPCREATESTRUCTA lpcs)
+int CFrameWnd::OnCreate(LPCREATESTRUCTW lpcs)
 {
     CCreateContext* pContext = static_cast<CCreateContext*>(lpcs->lpCreateParams);
     if (pContext == nullptr || pContext->m_pfnNewView == nullptr)
@@ -190,7 +193,7 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_CREATE:
-        return OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));
+        return OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));
     case WM_SIZE:
         RecalcLayout();
         return 0;

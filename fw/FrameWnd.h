@@ -38,8 +38,8 @@ public:
     BOOL OnCmdMsg(UINT nID, int nCode) override;
 
 protected:
-    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs) { return TRUE; }
-    virtual int OnCreate(LPCREATESTRUCTA lpcs);
+    virtual BOOL PreCreateWindow(CREATESTRUCTW& cs) { return TRUE; }
+    virtual int OnCreate(LPCREATESTRUCTW lpcs);
     // The pattern's close: close the document, which destroys this frame and its view.
     virtual void OnClose();
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

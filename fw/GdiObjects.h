@@ -37,10 +37,10 @@ public:
     CFont(const CFont&) = delete;
     CFont& operator=(const CFont&) = delete;
 
-    BOOL CreateFontIndirect(const LOGFONTA* pLogFont)
+    BOOL CreateFontIndirect(const LOGFONTW* pLogFont)
     {
         DeleteObject();
-        m_hFont = ::CreateFontIndirectA(pLogFont);
+        m_hFont = ::CreateFontIndirectW(pLogFont);
         return m_hFont != nullptr;
     }
     HFONT GetSafeHandle() const { return m_hFont; }

@@ -13,10 +13,10 @@ BOOL CHtmlHelp::Load()
     if (m_pfnHtmlHelp != nullptr)
         return TRUE;
     if (m_hControl == nullptr)
-        m_hControl = ::LoadLibraryA("hhctrl.ocx");
+        m_hControl = ::LoadLibraryW(L"hhctrl.ocx");
     if (m_hControl == nullptr)
         return FALSE;
-    m_pfnHtmlHelp = reinterpret_cast<HtmlHelpProc>(::GetProcAddress(m_hControl, "HtmlHelpA"));
+    m_pfnHtmlHelp = reinterpret_cast<HtmlHelpProc>(::GetProcAddress(m_hControl, "HtmlHelpW"));
     if (m_pfnHtmlHelp == nullptr) {
         ::FreeLibrary(m_hControl);
         m_hControl = nullptr;
@@ -25,11 +25,11 @@ BOOL CHtmlHelp::Load()
     return TRUE;
 }
 
-HWND CHtmlHelp::Show(HWND hCaller, const char* pszFile, UINT uCommand, DWORD_PTR dwData)
+HWND CHtmlHelp::Show(HWND hCaller, const std::string& file, UINT uCommand, DWORD_PTR dwData)
 {
     if (!Load())
         return nullptr;
-    return m_pfnHtmlHelp(hCaller, pszFile, uCommand, dwData);
+    return m_pfnHtmlHelp(hCaller, Utf8ToWide(file).c_str(), uCommand, dwData);
 }
 
 void CHtmlHelp::Close()

@@ -13,7 +13,7 @@ public:
 
     // Hands one command (HH_HELP_CONTEXT, HH_DISPLAY_TOC...) to the control. Returns the help window,
     // or null when the control is missing or refuses (an unknown context id, a file it cannot read).
-    HWND Show(HWND hCaller, const char* pszFile, UINT uCommand, DWORD_PTR dwData);
+    HWND Show(HWND hCaller, const std::string& file, UINT uCommand, DWORD_PTR dwData);
 
     // Closes every help window of this process and unloads the control; nothing when never loaded.
     void Close();
@@ -21,7 +21,7 @@ public:
     BOOL IsLoaded() const { return m_hControl != nullptr; }
 
 private:
-    typedef HWND(WINAPI* HtmlHelpProc)(HWND, LPCSTR, UINT, DWORD_PTR);
+    typedef HWND(WINAPI* HtmlHelpProc)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
     BOOL Load();
 

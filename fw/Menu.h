@@ -10,9 +10,9 @@ public:
 
     // The pop-up at a position, borrowed from this menu; its handle is null when there is none.
     CMenu GetSubMenu(int nPos) const { return CMenu(::GetSubMenu(m_hMenu, nPos)); }
-    BOOL InsertMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, const char* lpszNewItem)
+    BOOL InsertMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, const std::string& text)
     {
-        return ::InsertMenuA(m_hMenu, nPosition, nFlags, nIDNewItem, lpszNewItem);
+        return ::InsertMenuW(m_hMenu, nPosition, nFlags, nIDNewItem, Utf8ToWide(text).c_str());
     }
     BOOL SetDefaultItem(UINT uItem, BOOL fByPos) { return ::SetMenuDefaultItem(m_hMenu, uItem, fByPos); }
     UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
@@ -37,15 +37,20 @@ public:
 
 inline std::string CMenu::GetMenuString(UINT nIDItem, UINT nFlags) const
 {
-    char text[256] = {};
-    int len = ::GetMenuStringA(m_hMenu, nIDItem, text, (int)sizeof(text), nFlags);
-    return std::string(text, len > 0 ? len : 0);
+    // Asked for its length first: an item's text has no limit of its own.
+    int len = ::GetMenuStringW(m_hMenu, nIDItem, nullptr, 0, nFlags);
+    if (len <= 0)
+        return std::string();
+    std::wstring text((size_t)len + 1, L'\0');
+    len = ::GetMenuStringW(m_hMenu, nIDItem, &text[0], len + 1, nFlags);
+    text.resize(len > 0 ? (size_t)len : 0);
+    return WideToUtf8(text);
 }
 
 inline BOOL CLoadedMenu::LoadMenu(UINT nIDResource)
 {
     DestroyMenu();
-    m_hMenu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource));
+    m_hMenu = ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource));
     return m_hMenu != nullptr;
 }
 

@@ -1,4 +1,4 @@
-// Property sheet and pages over the common controls' PropertySheetA.
+// Property sheet and pages over the common controls' PropertySheetW.
 #include "fw/PropertySheet.h"
 
 #include <cstring>
@@ -48,14 +48,14 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     }
 }
 
-void CPropertyPage::FillPageRecord(PROPSHEETPAGEA& psp)
+void CPropertyPage::FillPageRecord(PROPSHEETPAGEW& psp)
 {
-    psp = PROPSHEETPAGEA{};
+    psp = PROPSHEETPAGEW{};
     // The first layout is understood by every version of the common controls.
-    psp.dwSize = PROPSHEETPAGEA_V1_SIZE;
+    psp.dwSize = PROPSHEETPAGEW_V1_SIZE;
     psp.dwFlags = PSP_DEFAULT; // no PSP_USETITLE: the tab takes the template's caption
     psp.hInstance = AfxGetResourceHandle();
-    psp.pszTemplate = MAKEINTRESOURCEA(m_nIDTemplate);
+    psp.pszTemplate = MAKEINTRESOURCEW(m_nIDTemplate);
     psp.pfnDlgProc = &CPropertyPage::PageDlgProc;
     psp.lParam = reinterpret_cast<LPARAM>(this);
 }
@@ -65,7 +65,7 @@ INT_PTR CALLBACK CPropertyPage::PageDlgProc(HWND hWnd, UINT msg, WPARAM wParam, 
     CWnd* pWnd = FromHandlePermanent(hWnd);
     if (pWnd == nullptr && msg == WM_INITDIALOG) {
         // The sheet hands each page a copy of its record; the page object travels in its lParam.
-        const PROPSHEETPAGEA* psp = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+        const PROPSHEETPAGEW* psp = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
         CPropertyPage* pPage = psp != nullptr ? reinterpret_cast<CPropertyPage*>(psp->lParam) : nullptr;
         if (pPage != nullptr)
             pPage->Bind(hWnd);
@@ -77,7 +77,7 @@ INT_PTR CALLBACK CPropertyPage::PageDlgProc(HWND hWnd, UINT msg, WPARAM wParam, 
 CPropertySheet::CPropertySheet(const char* pszCaption, CWnd* pParentWnd, UINT iSelectPage)
     : m_psh{}, m_strCaption(pszCaption != nullptr ? pszCaption : ""), m_pParentWnd(pParentWnd)
 {
-    m_psh.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    m_psh.dwSize = PROPSHEETHEADERW_V1_SIZE;
     m_psh.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK;
     m_psh.nStartPage = iSelectPage;
 }
@@ -129,10 +129,10 @@ int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam)
 INT_PTR CPropertySheet::DoModal()
 {
     // The sheet steps through the records by their dwSize, so they are packed at the first layout's size.
-    const size_t stride = PROPSHEETPAGEA_V1_SIZE;
+    const size_t stride = PROPSHEETPAGEW_V1_SIZE;
     std::vector<BYTE> records(m_pages.size() * stride);
     for (size_t i = 0; i < m_pages.size(); ++i) {
-        PROPSHEETPAGEA psp;
+        PROPSHEETPAGEW psp;
         m_pages[i]->FillPageRecord(psp);
         std::memcpy(&records[i * stride], &psp, stride);
     }
@@ -142,17 +142,18 @@ INT_PTR CPropertySheet::DoModal()
     m_psh.hwndParent = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd
                                               : (AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : nullptr);
     m_psh.hInstance = AfxGetResourceHandle();
-    m_psh.pszCaption = m_strCaption.c_str();
+    const std::wstring caption = Utf8ToWide(m_strCaption);
+    m_psh.pszCaption = caption.c_str();
     m_psh.nPages = (UINT)m_pages.size();
     if (m_psh.nStartPage >= m_psh.nPages)
         m_psh.nStartPage = 0;
-    m_psh.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(records.data());
+    m_psh.ppsp = reinterpret_cast<LPCPROPSHEETPAGEW>(records.data());
     m_psh.pfnCallback = &CPropertySheet::SheetCallback;
 
     // Claimed by the callback as soon as the sheet window exists.
     m_bApplied = false;
     PendingSheet() = this;
-    INT_PTR result = ::PropertySheetA(&m_psh);
+    INT_PTR result = ::PropertySheetW(&m_psh);
     if (PendingSheet() == this)
         PendingSheet() = nullptr;
     m_hWnd = nullptr;

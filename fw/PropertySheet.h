@@ -31,7 +31,7 @@ protected:
 
 private:
     friend class CPropertySheet;
-    void FillPageRecord(PROPSHEETPAGEA& psp);
+    void FillPageRecord(PROPSHEETPAGEW& psp);
     static INT_PTR CALLBACK PageDlgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
@@ -43,7 +43,7 @@ public:
     ~CPropertySheet() override;
 
     // Header given to the common controls; callers may add flags (PSH_NOAPPLYNOW) before DoModal.
-    PROPSHEETHEADERA m_psh;
+    PROPSHEETHEADERW m_psh;
 
     void AddPage(CPropertyPage* pPage) { m_pages.push_back(pPage); }
     void SetTitle(const char* pszText) { m_strCaption = pszText != nullptr ? pszText : ""; }

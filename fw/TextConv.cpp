@@ -108,6 +108,17 @@ std::string CodePageToUtf8(std::string_view bytes, UINT codePage)
 
 std::string Utf8Upper(std::string_view utf8)
 {
+    // Most titles are ASCII, whose upper case is the platform's too; the scan meets thousands of them.
+    bool ascii = true;
+    for (char c : utf8)
+        ascii = ascii && (unsigned char)c < 0x80;
+    if (ascii) {
+        std::string upper(utf8);
+        for (char& c : upper)
+            if (c >= 'a' && c <= 'z')
+                c = (char)(c - 'a' + 'A');
+        return upper;
+    }
     std::wstring wide = Utf8ToWide(utf8);
     if (!wide.empty())
         ::CharUpperBuffW(&wide[0], (DWORD)wide.size());

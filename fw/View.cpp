@@ -10,12 +10,12 @@ CFrameWnd* CView::GetParentFrame() const
 BOOL CFormView::Create(CFrameWnd* pParent, UINT nID)
 {
     PendingCreation() = this;
-    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), pParent->m_hWnd,
+    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), pParent->m_hWnd,
                                      &CWnd::DlgProc, 0);
     PendingCreation() = nullptr;
     if (hWnd == nullptr)
         return FALSE;
-    ::SetWindowLongPtrA(hWnd, GWLP_ID, (LONG_PTR)nID);
+    ::SetWindowLongPtrW(hWnd, GWLP_ID, (LONG_PTR)nID);
     ::ShowWindow(hWnd, SW_SHOW);
     return TRUE;
 }

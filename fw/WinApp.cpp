@@ -11,20 +11,27 @@ CWinApp* g_pApp = nullptr;
 
 CWinApp* AfxGetApp() { return g_pApp; }
 CWnd* AfxGetMainWnd() { return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr; }
-HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleW(nullptr); }
 
 std::string AfxLoadString(UINT nID)
 {
-    char buffer[512] = {};
-    int len = ::LoadStringA(AfxGetResourceHandle(), nID, buffer, (int)sizeof(buffer));
-    return std::string(buffer, len > 0 ? len : 0);
+    // With no buffer, LoadStringW hands back the resource's own text and its length: no limit.
+    const wchar_t* pText = nullptr;
+    int len = ::LoadStringW(AfxGetResourceHandle(), nID, reinterpret_cast<LPWSTR>(&pText), 0);
+    return len > 0 && pText != nullptr ? WideToUtf8(std::wstring_view(pText, (size_t)len)) : std::string();
+}
+
+int AfxMessageBox(HWND hOwner, const std::string& text, const std::string& caption, UINT uType)
+{
+    return ::MessageBoxW(hOwner, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), uType);
 }
 
 FARPROC AfxGetSystemProc(const char* pszModule, const char* pszName)
 {
-    HMODULE hModule = ::GetModuleHandleA(pszModule);
+    const std::wstring module = Utf8ToWide(pszModule);
+    HMODULE hModule = ::GetModuleHandleW(module.c_str());
     if (hModule == nullptr)
-        hModule = ::LoadLibraryA(pszModule);
+        hModule = ::LoadLibraryW(module.c_str());
     return hModule != nullptr ? ::GetProcAddress(hModule, pszName) : nullptr;
 }
 
@@ -138,15 +145,44 @@ CWinApp::~CWinApp()
         g_pApp = nullptr;
 }
 
-int CWinApp::WinMainBody(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow)
+std::string AfxArgumentsOf(const std::string& commandLine)
+{
+    // The program name ends at its closing quote, or at the first blank when it is not quoted.
+    size_t pos = 0;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        size_t close = commandLine.find('"', 1);
+        pos = close == std::string::npos ? commandLine.size() : close + 1;
+    } else {
+        pos = commandLine.find_first_of(" \t");
+        if (pos == std::string::npos)
+            pos = commandLine.size();
+    }
+    size_t start = commandLine.find_first_not_of(" \t", pos);
+    return start == std::string::npos ? std::string() : commandLine.substr(start);
+}
+
+std::string AfxGetModuleFileName(HMODULE hModule)
+{
+    // Grows until the whole path fits: a path may be longer than MAX_PATH.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD len = ::GetModuleFileNameW(hModule, &path[0], (DWORD)path.size());
+        if (len == 0)
+            return std::string();
+        if (len < path.size())
+            return WideToUtf8(std::wstring_view(path.data(), len));
+        path.resize(path.size() * 2);
+    }
+}
+
+int CWinApp::WinMainBody(HINSTANCE hInstance, int nCmdShow)
 {
     m_hInstance = hInstance;
-    m_strCmdLine = lpCmdLine != nullptr ? lpCmdLine : "";
+    // WinMain's own argument is in the ANSI code page; the W command line has every name whole.
+    m_strCmdLine = AfxArgumentsOf(WideToUtf8(::GetCommandLineW()));
     m_nCmdShow = nCmdShow;
 
-    char modulePath[MAX_PATH] = {};
-    DWORD len = ::GetModuleFileNameA(hInstance, modulePath, MAX_PATH);
-    std::string helpPath(modulePath, len);
+    std::string helpPath = AfxGetModuleFileName(hInstance);
     size_t dot = helpPath.find_last_of('.');
     size_t slash = helpPath.find_last_of('\\');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
@@ -166,27 +202,26 @@ int CWinApp::WinMainBody(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow)
 int CWinApp::Run()
 {
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return (int)msg.wParam;
 }
 
-void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
+BOOL CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
 {
     HWND hMain = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
     // Without the file the viewer would only put up its own error box, and the call waits for
     // that box to be answered, holding this program's only thread.
-    if (::GetFileAttributesA(m_strHelpFilePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        ::WinHelpA(hMain, m_strHelpFilePath.c_str(), nCmd, dwData);
-        return;
-    }
-    if (m_strHtmlHelpFilePath.empty() || ::GetFileAttributesA(m_strHtmlHelpFilePath.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return;
+    if (::GetFileAttributesW(Utf8ToWide(m_strHelpFilePath).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return ::WinHelpW(hMain, Utf8ToWide(m_strHelpFilePath).c_str(), nCmd, dwData);
+    if (m_strHtmlHelpFilePath.empty() ||
+        ::GetFileAttributesW(Utf8ToWide(m_strHtmlHelpFilePath).c_str()) == INVALID_FILE_ATTRIBUTES)
+        return FALSE;
     // No owner: the main frame is never shown, and a window it owned would get no taskbar button.
     UINT uCommand = HtmlHelpCommandFor(nCmd);
-    m_htmlHelp.Show(nullptr, m_strHtmlHelpFilePath.c_str(), uCommand, uCommand == HH_HELP_CONTEXT ? dwData : 0);
+    return m_htmlHelp.Show(nullptr, m_strHtmlHelpFilePath, uCommand, uCommand == HH_HELP_CONTEXT ? dwData : 0) != nullptr;
 }
 
 void CWinApp::CloseHelp()
@@ -270,15 +305,15 @@ void CWinApp::OnFilePrintSetup()
 void CWinApp::BeginWaitCursor()
 {
     if (m_nWaitCursorCount++ == 0)
-        m_hcurWaitCursorRestore = ::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+        m_hcurWaitCursorRestore = ::SetCursor(::LoadCursorW(nullptr, (LPCWSTR)IDC_WAIT));
     else
-        ::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+        ::SetCursor(::LoadCursorW(nullptr, (LPCWSTR)IDC_WAIT));
 }
 
 void CWinApp::EndWaitCursor()
 {
     if (m_nWaitCursorCount > 0 && --m_nWaitCursorCount == 0)
-        ::SetCursor(m_hcurWaitCursorRestore != nullptr ? m_hcurWaitCursorRestore : ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
+        ::SetCursor(m_hcurWaitCursorRestore != nullptr ? m_hcurWaitCursorRestore : ::LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW));
 }
 
 CWaitCursor::CWaitCursor()

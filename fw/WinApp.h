@@ -17,6 +17,10 @@ public:
 
 // Splits a command line into arguments with the platform's quoting rules (the program name excluded).
 CCommandLineInfo AfxParseCommandLine(const char* pszCmdLine);
+// A whole command line without the program name at its start.
+std::string AfxArgumentsOf(const std::string& commandLine);
+// The module's full path, of any length; "" when it cannot be had.
+std::string AfxGetModuleFileName(HMODULE hModule);
 
 class CWinApp : public CCmdTarget {
 public:
@@ -38,7 +42,8 @@ public:
 
     // Opens the program's help with the given WinHelp command (context, finder, ...): the .HLP file
     // when it exists, else the compiled HTML help; neither there, nothing.
-    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
+    // TRUE when a help window opened (or the old viewer was started).
+    virtual BOOL WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
     // Closes the HTML help windows; the main frame does this as it goes, so none outlives the program.
     void CloseHelp();
 
@@ -61,7 +66,7 @@ public:
     void EndWaitCursor();
 
     // Sets up the process for this object and runs it; the body of WinMain.
-    int WinMainBody(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow);
+    int WinMainBody(HINSTANCE hInstance, int nCmdShow);
 
 protected:
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;

@@ -4,7 +4,7 @@
 
 namespace {
 // The bound object is kept in a window property so that any window, ours or subclassed, can carry one.
-const char kBoundObjectProp[] = "Trovel.CWnd";
+const wchar_t kBoundObjectProp[] = L"Trovel.CWnd";
 }
 
 CWnd::~CWnd()
@@ -19,7 +19,7 @@ CWnd::~CWnd()
     }
     if (m_pfnSuper != nullptr) {
         // A subclassed control outliving its object goes back to its own procedure.
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
         Unbind();
     } else {
         ::DestroyWindow(m_hWnd);
@@ -28,7 +28,7 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    return hWnd != nullptr ? static_cast<CWnd*>(::GetPropA(hWnd, kBoundObjectProp)) : nullptr;
+    return hWnd != nullptr ? static_cast<CWnd*>(::GetPropW(hWnd, kBoundObjectProp)) : nullptr;
 }
 
 CWnd*& CWnd::PendingCreation()
@@ -40,13 +40,13 @@ CWnd*& CWnd::PendingCreation()
 void CWnd::Bind(HWND hWnd)
 {
     m_hWnd = hWnd;
-    ::SetPropA(hWnd, kBoundObjectProp, this);
+    ::SetPropW(hWnd, kBoundObjectProp, this);
 }
 
 void CWnd::Unbind()
 {
     if (m_hWnd != nullptr)
-        ::RemovePropA(m_hWnd, kBoundObjectProp);
+        ::RemovePropW(m_hWnd, kBoundObjectProp);
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;
 }
@@ -63,7 +63,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     if (hWnd == nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
     Bind(hWnd);
-    m_pfnSuper = (WNDPROC)::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)&CWnd::StdWndProc);
+    m_pfnSuper = (WNDPROC)::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, (LONG_PTR)&CWnd::StdWndProc);
     return TRUE;
 }
 
@@ -85,7 +85,7 @@ std::string CWnd::GetWindowText() const
 void CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd)
 {
     DWORD style = GetStyle();
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (LONG_PTR)((style & ~dwRemove) | dwAdd));
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (LONG_PTR)((style & ~dwRemove) | dwAdd));
 }
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
@@ -102,12 +102,12 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (m_pfnSuper != nullptr)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, msg, wParam, lParam);
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, msg, wParam, lParam);
     if (m_bDialog) {
         m_bUnhandled = true; // the dialog manager does the default work
         return 0;
     }
-    return ::DefWindowProcA(m_hWnd, msg, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
 }
 
 LRESULT CWnd::Default()
@@ -189,7 +189,7 @@ LRESULT CALLBACK CWnd::StdWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPa
         pWnd->Bind(hWnd);
     }
     if (pWnd == nullptr)
-        return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+        return ::DefWindowProcW(hWnd, msg, wParam, lParam);
 
     LRESULT result = 0;
     bool unhandled = false;
@@ -235,7 +235,7 @@ INT_PTR CWnd::DispatchDialogMessage(CWnd* pWnd, HWND hWnd, UINT msg, WPARAM wPar
     case WM_COMPAREITEM: case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
         return (INT_PTR)result;
     default:
-        ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, (LONG_PTR)result);
+        ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, (LONG_PTR)result);
         return TRUE;
     }
 }

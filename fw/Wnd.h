@@ -39,11 +39,11 @@ public:
     void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
     UINT_PTR SetTimer(UINT_PTR nID, UINT nElapse) { return ::SetTimer(m_hWnd, nID, nElapse, nullptr); }
     BOOL KillTimer(UINT_PTR nID) { return ::KillTimer(m_hWnd, nID); }
-    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageA(m_hWnd, msg, wp, lp); }
-    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageA(m_hWnd, msg, wp, lp); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
+    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageW(m_hWnd, msg, wp, lp); }
     std::string GetWindowText() const;
-    void SetWindowText(const std::string& text) { ::SetWindowTextA(m_hWnd, text.c_str()); }
-    DWORD GetStyle() const { return (DWORD)::GetWindowLongPtrA(m_hWnd, GWL_STYLE); }
+    void SetWindowText(const std::string& text) { AfxSetWindowText(m_hWnd, text); }
+    DWORD GetStyle() const { return (DWORD)::GetWindowLongPtrW(m_hWnd, GWL_STYLE); }
     void ModifyStyle(DWORD dwRemove, DWORD dwAdd);
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     HWND SetFocus() { return ::SetFocus(m_hWnd); }

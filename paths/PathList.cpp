@@ -1,12 +1,10 @@
 // Registry form of the path list ("PathList": P, SN, ID) and of the dialog table ("PtrList": WT, CN, ID).
 #include "paths/PathList.h"
 #include "app/RegistryKey.h"
-#include "fw/MbcsText.h"
 #include "prefs/FolderTree.h"
 #include "res/resource.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 const char kPathListKey[] = "PathList";
@@ -21,26 +19,26 @@ std::string ValueName(const char* pszPrefix, size_t index)
 
 // One row: two texts and an id, each value written on its own; a failed write does not stop the rest.
 BOOL WriteRow(const CRegistryKey& reg, const char* pszKey, const char* pszTextPrefix1, const char* pszTextPrefix2,
-              size_t index, const char* pszText1, const char* pszText2, int nID)
+              size_t index, const std::string& text1, const std::string& text2, int nID)
 {
-    BOOL ok = reg.WriteString(pszKey, ValueName(pszTextPrefix1, index).c_str(), pszText1);
-    ok &= reg.WriteString(pszKey, ValueName(pszTextPrefix2, index).c_str(), pszText2);
-    ok &= reg.WriteInt(pszKey, ValueName("ID", index).c_str(), nID);
+    BOOL ok = reg.UpdateString(pszKey, ValueName(pszTextPrefix1, index).c_str(), text1);
+    ok &= reg.UpdateString(pszKey, ValueName(pszTextPrefix2, index).c_str(), text2);
+    ok &= reg.UpdateInt(pszKey, ValueName("ID", index).c_str(), nID);
     return ok;
 }
 
-// What a name read gives when the stored name is longer than a read gives back: not a text a
-// name can hold, so it is told apart from the empty name that ends the list.
+// What a name read gives when the stored name is there but no text (a value of another type): not a
+// text a name can hold, so it is told apart from the empty name that ends the list.
 const char kNameUnreadable[] = "\n";
 
-// The folder's own name, for a favourite whose stored name was too long to read back; names
-// stored before the Name field was limited would otherwise end the list and lose every later one.
+// The folder's own name, for a favourite whose stored name cannot be read as text; it would
+// otherwise end the list and lose every later one.
 std::string NameForUnreadable(const std::string& path)
 {
     std::string folder = path;
-    if (MbcsEndsWith(folder, '\\'))
+    if (!folder.empty() && folder.back() == '\\')
         folder.erase(folder.size() - 1);
-    return MbcsLeft(EntryNameForPath(folder), CRegistryKey::kValueBufferSize - 1);
+    return EntryNameForPath(folder);
 }
 
 bool IsPathCommandId(int nID)
@@ -83,12 +81,27 @@ void GiveCommandIdsFreePathIds(CPathList& pathList)
 
 std::unique_ptr<DialogEntry> MakeDialogEntry(const std::string& title, const std::string& className, int nID)
 {
-    auto entry = std::make_unique<DialogEntry>();
-    std::memset(entry.get(), 0, sizeof(DialogEntry));
-    std::strncpy(entry->szTitle, title.c_str(), kDialogTextMax);
-    std::strncpy(entry->szClass, className.c_str(), kDialogTextMax);
-    entry->nID = nID;
-    return entry;
+    return std::make_unique<DialogEntry>(DialogEntry{title, className, nID});
+}
+
+bool operator==(const PathEntry& a, const PathEntry& b)
+{
+    return a.strPath == b.strPath && a.strName == b.strName && a.nID == b.nID;
+}
+
+bool operator==(const DialogEntry& a, const DialogEntry& b)
+{
+    return a.strTitle == b.strTitle && a.strClass == b.strClass && a.nID == b.nID;
+}
+
+PathListsSnapshot SnapshotOf(const CDialogList& dialogList, const CPathList& pathList)
+{
+    PathListsSnapshot snapshot;
+    for (const auto& row : dialogList)
+        snapshot.dialogs.push_back(*row);
+    for (const auto& entry : pathList)
+        snapshot.paths.push_back(*entry);
+    return snapshot;
 }
 
 void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& pathList)
@@ -108,7 +121,7 @@ void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& 
         if (path.empty() || name.empty())
             break;
         if (name == kNameUnreadable) {
-            // A missing name ends the list as before; one too long to read keeps its favourite.
+            // A missing name ends the list as before; one that is no text keeps its favourite.
             if (!reg.ValueExists(kPathListKey, ValueName("SN", i).c_str()))
                 break;
             name = NameForUnreadable(path);
@@ -125,12 +138,12 @@ BOOL SavePathLists(const CRegistryKey& reg, const CDialogList& dialogList, const
     BOOL ok = TRUE;
     size_t i = 0;
     for (const auto& row : dialogList)
-        ok &= WriteRow(reg, kDialogListKey, "WT", "CN", i++, row->szTitle, row->szClass, row->nID);
+        ok &= WriteRow(reg, kDialogListKey, "WT", "CN", i++, row->strTitle, row->strClass, row->nID);
     ok &= WriteRow(reg, kDialogListKey, "WT", "CN", i, "", "", 0);
 
     i = 0;
     for (const auto& entry : pathList)
-        ok &= WriteRow(reg, kPathListKey, "P", "SN", i++, entry->strPath.c_str(), entry->strName.c_str(), entry->nID);
+        ok &= WriteRow(reg, kPathListKey, "P", "SN", i++, entry->strPath, entry->strName, entry->nID);
     ok &= WriteRow(reg, kPathListKey, "P", "SN", i, "", "", 0);
     return ok;
 }

@@ -10,7 +10,7 @@
 struct TreeItemData {
     int bDrive = 0;       // 1 for a drive node
     int bPlaceholder = 0; // 1 while the node's first child is its "Phony" placeholder
-    int nDriveType = 0;   // GetDriveTypeA code of a drive node, 0 for a folder
+    int nDriveType = 0;   // GetDriveTypeW code of a drive node, 0 for a folder
 };
 
 // Image indexes in the watcher view's image list.
@@ -61,6 +61,15 @@ std::string DriveQueryPath(const std::string& driveText);
 BOOL DriveHasMedia(const std::string& driveText);
 std::string DriveNotFoundMessage(const std::string& driveText);
 
+// Whether OK drops a favourite's folder: only one that is gone from a drive that answers. A folder on a
+// network drive or a UNC share, or on a drive that is absent or not ready (a stick unplugged, a CD
+// drive without media), is kept without being looked at: the network could hold the program for its
+// time-out.
+BOOL IsFolderGone(const std::string& folderPath);
+
+// The longest folder path, backslash included, a favourite takes: what the platform's file calls take.
+constexpr size_t kFolderPathMax = MAX_PATH - 1;
+
 // The display name a new row gets from the tree path of its folder (no trailing backslash):
 // the drive letter for a drive, otherwise the last name of the path, "X" when there is none.
-std::string EntryNameForPath(const std::string& itemPath, UINT codePage = CP_ACP);
+std::string EntryNameForPath(const std::string& itemPath);

@@ -2,7 +2,6 @@
 #include "prefs/Page1.h"
 #include "app/TrovelApp.h"
 #include "fw/DataExchange.h"
-#include "fw/MbcsText.h"
 #include "fw/WinApp.h"
 #include "watcher/TrovelView.h"
 
@@ -14,7 +13,7 @@ const char kPlaceholderText[] = "Phony";
 
 void ShowMessage(HWND hOwner, const std::string& text)
 {
-    ::MessageBoxA(hOwner, text.c_str(), AfxGetApp()->m_strAppName.c_str(), MB_OK);
+    AfxMessageBox(hOwner, text, AfxGetApp()->m_strAppName, MB_OK);
 }
 }
 
@@ -46,14 +45,12 @@ BOOL CPage1::OnInitDialog()
     CPropertyPage::OnInitDialog();
 
     // Shared icons from the resources; the system frees them, so nothing to release here.
-    m_btnAdd.SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ARROW_RIGHT)));
-    m_btnRemove.SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ARROW_LEFT)));
+    m_btnAdd.SetIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_ARROW_RIGHT)));
+    m_btnRemove.SetIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_ARROW_LEFT)));
 
     m_btnAdd.EnableWindow(FALSE);
     m_btnRemove.EnableWindow(FALSE);
     m_editName.EnableWindow(FALSE);
-    // A longer name would read back as missing and end the list there, with every favourite after it.
-    m_editName.SendMessage(EM_LIMITTEXT, kNameMax);
 
     SetTimer(IDT_SETUP, kSetupDelay);
     return TRUE;
@@ -112,7 +109,7 @@ void CPage1::UpdateEditControls()
 
 void CPage1::OnSelchangedTree(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    const NMTREEVIEWA* pNMTreeView = reinterpret_cast<const NMTREEVIEWA*>(pNMHDR);
+    const NMTREEVIEWW* pNMTreeView = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
     UpdateAddButton(!IsFolderNode(pNMTreeView->itemNew.hItem));
     *pResult = 0;
 }
@@ -133,6 +130,11 @@ void CPage1::OnAdd()
     std::string itemPath = GetItemPath(hSelected);
     std::string path = itemPath + "\\";
     std::string name = EntryNameForPath(itemPath);
+    if (Utf16Length(path) > kFolderPathMax) {
+        // Windows' own file calls would not take it, so a dialog could not go there either.
+        ShowMessage(m_hWnd, kPathTooLongText);
+        return;
+    }
 
     int row = m_listPaths.AddString(path);
     if (row != LB_ERR && row != LB_ERRSPACE) {
@@ -188,12 +190,6 @@ void CPage1::OnSelchangeList()
 void CPage1::OnChangeName()
 {
     UpdateData(TRUE);
-    // The field's limit counts characters; the store's counts bytes.
-    std::string fitted = MbcsLeft(m_strName, kNameMax);
-    if (fitted != m_strName) {
-        m_strName = fitted;
-        UpdateData(FALSE);
-    }
     int row = m_listPaths.GetCurSel();
     if (row == LB_ERR)
         return;
@@ -234,21 +230,24 @@ void CPage1::OnOK()
     int nNames = m_listNames.GetCount();
     // Rows not loaded yet (OK within the set-up delay) are no edit of the user's: keep the list.
     if (pView != nullptr && m_bRowsLoaded && nPaths == nNames) {
-        char savedDir[MAX_PATH + 1] = {};
-        DWORD savedLen = ::GetCurrentDirectoryA(sizeof(savedDir), savedDir);
+        // Favourites past the rows the page shows (a settings file may hold more) were never offered
+        // for removal: they stay as they are.
+        CPathList unshown;
+        for (size_t i = MAX_LIST_SIZE; i < pView->m_pathList.size(); ++i)
+            unshown.push_back(std::move(pView->m_pathList[i]));
 
         pView->FreePathList();
         int n = nPaths < MAX_LIST_SIZE ? nPaths : MAX_LIST_SIZE;
         for (int i = 0; i < n; ++i) {
             std::string path = m_listPaths.GetText(i);
             std::string name = m_listNames.GetText(i);
-            if (!MbcsEndsWith(path, '\\'))
+            if (path.empty() || path.back() != '\\')
                 path += '\\';
             // An empty name would end the list when it is read back; the folder's own name stands in.
             if (name.empty())
                 name = EntryNameForPath(path.substr(0, path.size() - 1));
-            // A folder that cannot be entered any more is dropped; the ids of the others keep their row.
-            if (::SetCurrentDirectoryA(path.c_str())) {
+            // A folder gone from a drive that answers is dropped; the ids of the others keep their row.
+            if (!IsFolderGone(path)) {
                 auto entry = std::make_unique<PathEntry>();
                 entry->strPath = path;
                 entry->strName = name;
@@ -256,9 +255,8 @@ void CPage1::OnOK()
                 pView->m_pathList.push_back(std::move(entry));
             }
         }
-
-        if (savedLen > 0 && savedLen < sizeof(savedDir))
-            ::SetCurrentDirectoryA(savedDir);
+        for (auto& entry : unshown)
+            pView->m_pathList.push_back(std::move(entry));
         pView->SavePathLists();
     }
     CPropertyPage::OnOK();
@@ -281,7 +279,7 @@ void CPage1::FillDriveTree()
     for (int nDrive = 0; nDrive < 26; ++nDrive) {
         if ((mask & (1u << nDrive)) == 0)
             continue;
-        UINT type = ::GetDriveTypeA(DriveQueryPath(DriveText(nDrive)).c_str());
+        UINT type = ::GetDriveTypeW(Utf8ToWide(DriveQueryPath(DriveText(nDrive))).c_str());
         if (ShouldShowDrive(type, m_bShowRemovable, m_bShowNetwork))
             InsertDriveNode(nDrive, type);
     }
@@ -298,7 +296,7 @@ HTREEITEM CPage1::InsertDriveNode(int nDrive, UINT nDriveType)
     int image = DriveImage(nDriveType);
     // Drives come in letter order, so each goes after the ones before it.
     HTREEITEM hItem = m_treeFolders.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM,
-                                               DriveText(nDrive).c_str(), image, image, (LPARAM)pData,
+                                               DriveText(nDrive), image, image, (LPARAM)pData,
                                                m_hDesktopItem, TVI_LAST);
     if (hItem == nullptr) {
         delete pData;
@@ -319,7 +317,7 @@ void CPage1::AddPlaceholder(HTREEITEM hItem)
 
 void CPage1::OnItemexpandingTree(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    NMTREEVIEWA* pNMTreeView = reinterpret_cast<NMTREEVIEWA*>(pNMHDR);
+    NMTREEVIEWW* pNMTreeView = reinterpret_cast<NMTREEVIEWW*>(pNMHDR);
     HTREEITEM hItem = pNMTreeView->itemNew.hItem;
     *pResult = 0;
     if ((pNMTreeView->action & TVE_EXPAND) == 0 ||
@@ -358,7 +356,7 @@ void CPage1::FillSubfolders(HTREEITEM hItem)
     for (const FolderName& child : children) {
         TreeItemData* pData = new TreeItemData;
         HTREEITEM hChild = m_treeFolders.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM,
-                                                    child.shown.c_str(), kImageFolderClosed, kImageFolderOpen,
+                                                    child.shown, kImageFolderClosed, kImageFolderOpen,
                                                     (LPARAM)pData, hItem, TVI_LAST);
         if (hChild == nullptr) {
             delete pData;

@@ -16,8 +16,9 @@ public:
     static constexpr UINT kSetupDelay = 100; // ms: the sheet is on screen before the drives are scanned
     // Node texts are read back through a buffer this long, so no folder name is ever cut short.
     static constexpr int kNodeTextMax = MAX_PATH;
-    // Longest display name, in bytes, that the settings store reads back.
-    static constexpr int kNameMax = CRegistryKey::kValueBufferSize - 1;
+    static constexpr const char* kPathTooLongText =
+        "The path of this folder is too long for Windows to open it from a file dialog. Choose a folder "
+        "with a shorter path.";
 
     HTREEITEM m_hDesktopItem = nullptr;
     CEdit m_editName;

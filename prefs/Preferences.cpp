@@ -38,10 +38,11 @@ void CTrovelView::OnPreferences()
     m_pPreferencesSheet = nullptr;
 
     if (result == IDOK) {
-        AppRegistry().WriteInt("Tree", "Net", page1.m_bShowNetwork);
-        AppRegistry().WriteInt("Tree", "Remov", page1.m_bShowRemovable);
+        // Only what changed: a value an administrator set (a REG_DWORD) keeps its form.
+        AppRegistry().UpdateInt("Tree", "Net", page1.m_bShowNetwork);
+        AppRegistry().UpdateInt("Tree", "Remov", page1.m_bShowRemovable);
         if (page2.m_bRestoreTips)
-            AppRegistry().WriteInt("Newbie", "Help", 0);
+            AppRegistry().UpdateInt("Newbie", "Help", 0);
         // Only a changed box writes, so a Run value that names another copy stays until the user asks.
         if (page2.m_bStartWithWindows != startedWithWindows && !SetStartsWithWindows(page2.m_bStartWithWindows != FALSE))
             ::MessageBoxW(m_hWnd, L"Trovel could not change whether it starts when Windows starts.", L"Trovel",

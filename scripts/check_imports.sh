@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when an exe imports a function that the oldest Windows of its flavour lacks, since such an
-# exe does not even start there. Every build runs it on Trovel.exe.
+# exe does not even start there, or the ANSI form of a function that has a Unicode (W) one, since the
+# ANSI code page cannot spell every name. Every build runs it on Trovel.exe.
 #
 # Usage: check_imports.sh EXE CC WINNT [--list] [--delete-on-failure]
 #   EXE    the exe to check
@@ -14,6 +15,9 @@
 # knows is later than the target. The headers do not guard everything, so the table below gives the
 # oldest Windows of the names they leave unguarded or do not declare; it overrides the headers, and a
 # name that neither knows fails until it is added there.
+#
+# An import ending in A whose name with W declares in the headers fails, unless the toolchain's own
+# start-up code brings it in: those are read from an empty program linked with the same compiler.
 set -euo pipefail
 
 exe=$1 cc=$2 winnt=$3 list= delete=
@@ -65,16 +69,40 @@ _setjmp3                        0x0400  msvcrt, setjmp
 EOF
 }
 
-imports=$("$objdump" -p "$exe" | awk '
-    /^[ \t]*DLL Name:/ { dll = toupper($3); next }
-    /^[ \t]*$/ { next }
-    /^The Export Tables|^The Function Table|^PE File Base Relocations|^Resource / { dll = "" }
-    dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print dll, $NF }
-    dll != "" && /<none>|Ordinal/ { print dll, "ordinal:" $0 }')
+read_imports() {
+    "$objdump" -p "$1" | awk '
+        /^[ \t]*DLL Name:/ { dll = toupper($3); next }
+        /^[ \t]*$/ { next }
+        /^The Export Tables|^The Function Table|^PE File Base Relocations|^Resource / { dll = "" }
+        dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print dll, $NF }
+        dll != "" && /<none>|Ordinal/ { print dll, "ordinal:" $0 }'
+}
+imports=$(read_imports "$exe")
 [ -n "$imports" ] || { echo "check_imports: no imports read from $exe" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/trovel-imports.XXXXXX)
 trap "rm -rf $work" EXIT
+
+# What the start-up code alone imports: an empty GUI program, linked as the exe is.
+printf '#include <windows.h>\nint WINAPI WinMain(HINSTANCE a, HINSTANCE b, LPSTR c, int d) { return 0; }\n' \
+    > "$work/empty.c"
+"$cc" -mwindows -static -o "$work/empty.exe" "$work/empty.c"
+read_imports "$work/empty.exe" | cut -d' ' -f2 | sort -u > "$work/startup"
+
+# ANSI names (one a line) whose Unicode form the headers declare.
+{
+    echo '#include <windows.h>'
+    echo '#include <commctrl.h>'
+    echo '#include <shellapi.h>'
+    echo '#include <shlobj.h>'
+    echo '#line 1000'
+    awk '$2 ~ /A$/ { print "void *probe_" NR " = (void *)&" substr($2, 1, length($2) - 1) "W;" }
+         $2 !~ /A$/ { print "int probe_" NR ";" }' <<< "$imports"
+} > "$work/wide.c"
+{ "$cc" -x c -fsyntax-only -w -fmax-errors=0 -D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00 -D_WIN32_IE=0x0A00 \
+    "$work/wide.c" 2>&1 || true; } |
+    sed -n 's/^[^:]*wide\.c:\([0-9]*\):[0-9]*: error: .*/\1/p' | sort -un |
+    while read -r line; do sed -n "$((line - 999))p" <<< "$imports" | cut -d' ' -f2; done > "$work/no-wide"
 
 # One line per name, so the compiler's line numbers name the undeclared ones.
 {
@@ -108,6 +136,8 @@ while read -r dll name; do
     known=$(table | awk -v n="$name" '$1 == n { print $2; exit }')
     if [[ $name == ordinal:* ]]; then
         verdict="imported by ordinal, cannot be checked"
+    elif [[ $name == *A ]] && ! grep -qx "$name" "$work/no-wide" && ! grep -qx "$name" "$work/startup"; then
+        verdict="ANSI form of ${name%A}W: call the W function"
     elif [ -n "$known" ]; then
         (( known <= winnt )) || verdict="needs _WIN32_WINNT $known (table)"
     elif grep -qx "$name" "$work/old"; then

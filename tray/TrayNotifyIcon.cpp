@@ -5,13 +5,14 @@
 #include "watcher/TrovelView.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
 // The notify window is the view, a child; GetAncestor is missing on NT 4.0.
 HWND TopLevelOf(HWND hWnd)
 {
-    while (hWnd != nullptr && (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
+    while (hWnd != nullptr && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
         hWnd = ::GetParent(hWnd);
     return hWnd;
 }
@@ -30,13 +31,23 @@ CTrayNotifyIcon::~CTrayNotifyIcon()
         ::DestroyIcon(m_hOwnedIcon);
 }
 
-void CTrayNotifyIcon::CopyTip(const char* pszTip)
+UINT TaskbarCreatedMessage()
 {
-    std::memset(m_nid.szTip, 0, sizeof(m_nid.szTip));
-    std::strncpy(m_nid.szTip, pszTip != nullptr ? pszTip : "", kTipChars - 1);
+    return ::RegisterWindowMessageW(L"TaskbarCreated");
 }
 
-BOOL CTrayNotifyIcon::Create(CWnd* pNotifyWnd, UINT uID, const char* pszTip, HICON hIcon, UINT uCallbackMessage)
+void CTrayNotifyIcon::CopyTip(const std::string& tip)
+{
+    std::memset(m_nid.szTip, 0, sizeof(m_nid.szTip));
+    std::wstring wide = Utf8ToWide(tip);
+    size_t len = wide.size() < (size_t)kTipChars - 1 ? wide.size() : (size_t)kTipChars - 1;
+    // A tip is only ever cut, never a character: not between the two halves of a surrogate pair.
+    if (len > 0 && len < wide.size() && wide[len - 1] >= 0xD800 && wide[len - 1] < 0xDC00)
+        --len;
+    std::wmemcpy(m_nid.szTip, wide.data(), len);
+}
+
+BOOL CTrayNotifyIcon::Create(CWnd* pNotifyWnd, UINT uID, const std::string& tip, HICON hIcon, UINT uCallbackMessage)
 {
     m_nid.cbSize = kRecordSize;
     m_nid.hWnd = pNotifyWnd != nullptr ? pNotifyWnd->m_hWnd : nullptr;
@@ -44,8 +55,8 @@ BOOL CTrayNotifyIcon::Create(CWnd* pNotifyWnd, UINT uID, const char* pszTip, HIC
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = uCallbackMessage;
     m_nid.hIcon = hIcon;
-    CopyTip(pszTip);
-    m_bEnabled = ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    CopyTip(tip);
+    m_bEnabled = ::Shell_NotifyIconW(NIM_ADD, &m_nid);
     return m_bEnabled;
 }
 
@@ -56,17 +67,17 @@ BOOL CTrayNotifyIcon::Readd()
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     // Any process can send the broadcast. When the shell still shows the icon an add fails as a
     // duplicate; bringing it up to date succeeds instead, and the icon stays known as shown.
-    m_bEnabled = ::Shell_NotifyIconA(NIM_MODIFY, &m_nid) || ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    m_bEnabled = ::Shell_NotifyIconW(NIM_MODIFY, &m_nid) || ::Shell_NotifyIconW(NIM_ADD, &m_nid);
     return m_bEnabled;
 }
 
-BOOL CTrayNotifyIcon::SetTooltipText(const char* pszTip)
+BOOL CTrayNotifyIcon::SetTooltipText(const std::string& tip)
 {
     if (!m_bEnabled)
         return FALSE;
     m_nid.uFlags = NIF_TIP;
-    CopyTip(pszTip);
-    return ::Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+    CopyTip(tip);
+    return ::Shell_NotifyIconW(NIM_MODIFY, &m_nid);
 }
 
 BOOL CTrayNotifyIcon::SetIcon(HICON hIcon)
@@ -75,7 +86,7 @@ BOOL CTrayNotifyIcon::SetIcon(HICON hIcon)
         return FALSE;
     m_nid.uFlags = NIF_ICON;
     m_nid.hIcon = hIcon;
-    return ::Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+    return ::Shell_NotifyIconW(NIM_MODIFY, &m_nid);
 }
 
 BOOL CTrayNotifyIcon::SetIcon(UINT nIDResource, UINT dpi)
@@ -96,7 +107,7 @@ void CTrayNotifyIcon::RemoveIcon()
     if (!m_bEnabled)
         return;
     m_nid.uFlags = 0;
-    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
     m_bEnabled = FALSE;
 }
 
@@ -111,21 +122,24 @@ bool CTrayNotifyIcon::ShellShowsBalloons()
     return pfnVersion != nullptr && SUCCEEDED(pfnVersion(&version)) && version.dwMajorVersion >= 5;
 }
 
-BOOL CTrayNotifyIcon::ShowBalloon(const char* pszTitle, const std::string& text)
+BOOL CTrayNotifyIcon::ShowBalloon(const std::string& title, const std::string& text)
 {
     // The icon's own record keeps the first layout every shell takes; the balloon needs the second.
-    NOTIFYICONDATAA balloon;
-    if (!m_bEnabled || text.size() >= sizeof(balloon.szInfo) || !ShellShowsBalloons())
+    NOTIFYICONDATAW balloon;
+    const std::wstring wideText = Utf8ToWide(text), wideTitle = Utf8ToWide(title);
+    const size_t infoChars = sizeof(balloon.szInfo) / sizeof(balloon.szInfo[0]);
+    const size_t titleChars = sizeof(balloon.szInfoTitle) / sizeof(balloon.szInfoTitle[0]);
+    if (!m_bEnabled || wideText.size() >= infoChars || !ShellShowsBalloons())
         return FALSE;
     std::memset(&balloon, 0, sizeof(balloon));
-    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.cbSize = NOTIFYICONDATAW_V2_SIZE;
     balloon.hWnd = m_nid.hWnd;
     balloon.uID = m_nid.uID;
     balloon.uFlags = NIF_INFO;
-    std::strncpy(balloon.szInfo, text.c_str(), sizeof(balloon.szInfo) - 1);
-    std::strncpy(balloon.szInfoTitle, pszTitle, sizeof(balloon.szInfoTitle) - 1);
+    std::wmemcpy(balloon.szInfo, wideText.data(), wideText.size());
+    std::wmemcpy(balloon.szInfoTitle, wideTitle.data(), wideTitle.size() < titleChars ? wideTitle.size() : titleChars - 1);
     balloon.dwInfoFlags = NIIF_WARNING;
-    return ::Shell_NotifyIconA(NIM_MODIFY, &balloon);
+    return ::Shell_NotifyIconW(NIM_MODIFY, &balloon);
 }
 
 BOOL CTrayNotifyIcon::BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const
@@ -162,11 +176,11 @@ LRESULT CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
         HWND hTop = TopLevelOf(m_nid.hWnd);
         ::SetForegroundWindow(hTop);
         popup.TrackPopupMenu(0, pt.x, pt.y, m_nid.hWnd);
-        ::PostMessageA(hTop, WM_NULL, 0, 0);
+        ::PostMessageW(hTop, WM_NULL, 0, 0);
         break;
     }
     case WM_LBUTTONDBLCLK:
-        ::SendMessageA(m_nid.hWnd, WM_COMMAND, MAKEWPARAM(popup.GetMenuItemID(nDefaultPos), 0), 0);
+        ::SendMessageW(m_nid.hWnd, WM_COMMAND, MAKEWPARAM(popup.GetMenuItemID(nDefaultPos), 0), 0);
         break;
     default:
         break;

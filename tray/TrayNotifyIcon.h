@@ -8,6 +8,9 @@
 
 class CTrovelView;
 
+// The message the shell broadcasts to top-level windows when the notification area is re-created.
+UINT TaskbarCreatedMessage();
+
 // Callback message the shell sends the view for mouse events on the icon.
 #define WM_TRAY_NOTIFY (WM_APP + 100)
 
@@ -18,11 +21,11 @@ public:
     CTrayNotifyIcon(const CTrayNotifyIcon&) = delete;
     CTrayNotifyIcon& operator=(const CTrayNotifyIcon&) = delete;
 
-    NOTIFYICONDATAA m_nid;
+    NOTIFYICONDATAW m_nid;
     BOOL m_bEnabled = FALSE;
 
-    BOOL Create(CWnd* pNotifyWnd, UINT uID, const char* pszTip, HICON hIcon, UINT uCallbackMessage);
-    BOOL SetTooltipText(const char* pszTip);
+    BOOL Create(CWnd* pNotifyWnd, UINT uID, const std::string& tip, HICON hIcon, UINT uCallbackMessage);
+    BOOL SetTooltipText(const std::string& tip);
     BOOL SetIcon(HICON hIcon);
     BOOL SetIcon(UINT nIDResource, UINT dpi = 0); // the small image, for that DPI (0: the current one)
     void RemoveIcon();
@@ -31,7 +34,7 @@ public:
 
     // A balloon over the icon. FALSE (and nothing shown) without the icon, with a shell older than
     // 5.0, or when the text does not fit the balloon whole; the caller then tells the user otherwise.
-    BOOL ShowBalloon(const char* pszTitle, const std::string& text);
+    BOOL ShowBalloon(const std::string& title, const std::string& text);
     static bool ShellShowsBalloons();
 
     // One callback message: wParam is the icon id, lParam the mouse message.
@@ -45,9 +48,9 @@ public:
     HICON m_hOwnedIcon = nullptr;
 
     // Record size of the first layout (64-byte tip), which every shell version accepts.
-    static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+    static constexpr DWORD kRecordSize = NOTIFYICONDATAW_V1_SIZE;
     static constexpr int kTipChars = 64;
 
 private:
-    void CopyTip(const char* pszTip);
+    void CopyTip(const std::string& tip);
 };

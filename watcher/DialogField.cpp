@@ -1,8 +1,7 @@
 // The table of save-dialog kinds, the signs that recognise them and the field finder.
 #include "watcher/DialogField.h"
 #include "watcher/Recognizer.h"
-
-#include <cstring>
+#include "fw/TextConv.h"
 
 const DialogKind kDialogKinds[] = {
     // recognised by              field looked for at                                             written by
@@ -18,17 +17,17 @@ namespace {
 
 const char kDialogClass[] = "#32770";
 
-bool ClassIs(HWND hWnd, const char* pszClass)
+bool ClassIs(HWND hWnd, const wchar_t* pszClass)
 {
-    char szClass[64];
-    return ::GetClassNameA(hWnd, szClass, sizeof(szClass)) > 0 && ::lstrcmpiA(szClass, pszClass) == 0;
+    wchar_t szClass[64];
+    return ::GetClassNameW(hWnd, szClass, 64) > 0 && ::lstrcmpiW(szClass, pszClass) == 0;
 }
 
 // Calls visit for each direct child of the class until it returns true; true then.
 template <typename Visit>
-bool AnyChild(HWND hParent, const char* pszClass, Visit visit)
+bool AnyChild(HWND hParent, const wchar_t* pszClass, Visit visit)
 {
-    for (HWND hChild = nullptr; (hChild = ::FindWindowExA(hParent, hChild, pszClass, nullptr)) != nullptr;) {
+    for (HWND hChild = nullptr; (hChild = ::FindWindowExW(hParent, hChild, pszClass, nullptr)) != nullptr;) {
         if (visit(hChild))
             return true;
     }
@@ -40,11 +39,11 @@ bool AnyChild(HWND hParent, const char* pszClass, Visit visit)
 int CollectChainEdits(HWND hDialog, bool bVisibleEnabledOnly, int nLimit, HWND* phEdit)
 {
     int count = 0;
-    AnyChild(hDialog, "DUIViewWndClassName", [&](HWND hView) {
-        return AnyChild(hView, "DirectUIHWND", [&](HWND hDirect) {
-            return AnyChild(hDirect, "FloatNotifySink", [&](HWND hSink) {
-                return AnyChild(hSink, "ComboBox", [&](HWND hCombo) {
-                    return AnyChild(hCombo, "Edit", [&](HWND hEdit) {
+    AnyChild(hDialog, L"DUIViewWndClassName", [&](HWND hView) {
+        return AnyChild(hView, L"DirectUIHWND", [&](HWND hDirect) {
+            return AnyChild(hDirect, L"FloatNotifySink", [&](HWND hSink) {
+                return AnyChild(hSink, L"ComboBox", [&](HWND hCombo) {
+                    return AnyChild(hCombo, L"Edit", [&](HWND hEdit) {
                         if (bVisibleEnabledOnly && (!::IsWindowVisible(hEdit) || !::IsWindowEnabled(hEdit)))
                             return false;
                         *phEdit = hEdit;
@@ -62,12 +61,10 @@ HWND EditOf(HWND hCtrl)
 {
     if (hCtrl == nullptr)
         return nullptr;
-    char szClass[64] = {};
-    ::GetClassNameA(hCtrl, szClass, sizeof(szClass));
-    if (::lstrcmpiA(szClass, "ComboBoxEx32") == 0)
-        return EditOf(::FindWindowExA(hCtrl, nullptr, "ComboBox", nullptr));
-    if (::lstrcmpiA(szClass, "ComboBox") == 0)
-        return ::FindWindowExA(hCtrl, nullptr, "Edit", nullptr); // none in a drop-down list: not writable
+    if (ClassIs(hCtrl, L"ComboBoxEx32"))
+        return EditOf(::FindWindowExW(hCtrl, nullptr, L"ComboBox", nullptr));
+    if (ClassIs(hCtrl, L"ComboBox"))
+        return ::FindWindowExW(hCtrl, nullptr, L"Edit", nullptr); // none in a drop-down list: not writable
     return hCtrl;
 }
 
@@ -85,7 +82,7 @@ public:
     bool HasItemView()
     {
         if (m_nItemView < 0)
-            m_nItemView = m_bDialog && ::FindWindowExA(m_hWnd, nullptr, "DUIViewWndClassName", nullptr) != nullptr;
+            m_nItemView = m_bDialog && ::FindWindowExW(m_hWnd, nullptr, L"DUIViewWndClassName", nullptr) != nullptr;
         return m_nItemView != 0;
     }
     bool HasSaveChain()
@@ -96,16 +93,8 @@ public:
         }
         return m_nSaveChain != 0;
     }
-    // The code page's upper-casing, as the title rules use.
-    bool TitledSave() const
-    {
-        if (!m_bDialog || m_title.size() != 4)
-            return false;
-        char szUpper[5] = {};
-        std::memcpy(szUpper, m_title.data(), 4);
-        ::CharUpperBuffA(szUpper, 4);
-        return std::strcmp(szUpper, "SAVE") == 0;
-    }
+    // The platform's upper-casing, as the title rules use.
+    bool TitledSave() const { return m_bDialog && m_title.size() == 4 && Utf8Upper(m_title) == "SAVE"; }
     HWND Handle() const { return m_hWnd; }
 
 private:
@@ -136,7 +125,7 @@ bool SignHolds(DialogSign sign, WindowFacts& facts, int& nCtrlId)
         if (!facts.TitledSave())
             return false;
         HWND hEdit = ::GetDlgItem(facts.Handle(), kCtrlClassicEdit);
-        return hEdit != nullptr && ClassIs(hEdit, "Edit");
+        return hEdit != nullptr && ClassIs(hEdit, L"Edit");
     }
     }
     return false;

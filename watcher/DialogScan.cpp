@@ -10,8 +10,19 @@
 
 namespace {
 const char kTraceFileName[] = "windows.txt";
-constexpr int kTextMax = 256;    // characters a platform call may fill, terminator included
+// UTF-8 with its byte-order mark, so that every Notepad since Windows 2000 shows any title right.
+const char kTraceFileStart[] = "\xEF\xBB\xBF";
 constexpr DWORD kPasteDelay = 1000; // ms between the scan and the paste
+
+// A title whole: one call for the usual short one, the length asked only when it may be longer.
+std::string TitleOf(HWND hWnd)
+{
+    wchar_t szTitle[256];
+    int len = ::GetWindowTextW(hWnd, szTitle, 256);
+    if (len >= 255)
+        return AfxGetWindowText(hWnd);
+    return WideToUtf8(std::wstring_view(szTitle, len > 0 ? (size_t)len : 0));
+}
 }
 
 LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
@@ -35,7 +46,7 @@ LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
 
     // Without a trace file the scan still runs; the trace is only a diagnostic.
     m_pTraceFile = std::fopen(kTraceFileName, "w");
-    m_strTraceLines.clear();
+    m_strTraceLines = kTraceFileStart;
     ::EnumWindows(&CTrovelView::FindDialogEnumProc, (LPARAM)this);
     if (m_pTraceFile != nullptr) {
         // One write: a stream call per line would cost more than reading the windows themselves.
@@ -64,36 +75,32 @@ BOOL CALLBACK CTrovelView::FindDialogEnumProc(HWND hWnd, LPARAM lParam)
 
 void CTrovelView::InspectWindow(HWND hWnd)
 {
-    char szTitle[kTextMax + 1];
-    char szClass[kTextMax + 1];
-    char szOwnerTitle[kTextMax + 1];
-    std::memset(szTitle, 0, sizeof(szTitle));
-    std::memset(szClass, 0, sizeof(szClass));
-    std::memset(szOwnerTitle, 0, sizeof(szOwnerTitle));
-
-    ::GetWindowTextA(hWnd, szTitle, kTextMax);
-    if (::GetClassNameA(hWnd, szClass, kTextMax) == 0)
+    // Class names have at most 256 characters.
+    wchar_t szWideClass[257];
+    const int nClassLength = ::GetClassNameW(hWnd, szWideClass, 257);
+    if (nClassLength == 0)
         return;
-    HINSTANCE hInstance = (HINSTANCE)::GetWindowLongPtrA(hWnd, GWLP_HINSTANCE);
+    const std::string title = TitleOf(hWnd);
+    const std::string className = WideToUtf8(std::wstring_view(szWideClass, (size_t)nClassLength));
+    HINSTANCE hInstance = (HINSTANCE)::GetWindowLongPtrW(hWnd, GWLP_HINSTANCE);
     // For a top-level window the parent slot holds the owner.
-    HWND hOwner = (HWND)::GetWindowLongPtrA(hWnd, GWLP_HWNDPARENT);
-    if (hOwner != nullptr)
-        ::GetWindowTextA(hOwner, szOwnerTitle, kTextMax);
+    HWND hOwner = (HWND)::GetWindowLongPtrW(hWnd, GWLP_HWNDPARENT);
+    const std::string ownerTitle = hOwner != nullptr ? TitleOf(hOwner) : std::string();
     if (hInstance == nullptr)
         return;
 
     // Handles fit in 32 bits on both flavours; the trace shows eight digits either way.
-    char szLine[2 * kTextMax + 32];
-    int nLength = std::snprintf(szLine, sizeof(szLine), "0x%.8x \"%s\" %s", (unsigned)(UINT_PTR)hWnd, szTitle, szClass);
-    m_strWindowInfo.assign(szLine, nLength);
+    char szHandle[16];
+    std::snprintf(szHandle, sizeof(szHandle), "0x%.8x", (unsigned)(UINT_PTR)hWnd);
+    m_strWindowInfo = std::string(szHandle) + " \"" + title + "\" " + className;
     if (m_pTraceFile != nullptr) {
         m_strTraceLines += m_strWindowInfo;
         m_strTraceLines += '\n'; // the text-mode stream makes it CR LF
     }
 
     // The title rules first; the kinds table then looks into "#32770" windows only.
-    int nTitleRuleId = RecognizeDialog(szTitle, szClass, szOwnerTitle);
-    DialogMatch match = ClassifyDialog(hWnd, szTitle, szClass, nTitleRuleId);
+    int nTitleRuleId = RecognizeDialog(title, className, ownerTitle);
+    DialogMatch match = ClassifyDialog(hWnd, title, className, nTitleRuleId);
     if (match.nKind >= 0) {
         m_hFoundWnd = hWnd;
         m_nFoundCtrlId = match.nCtrlId;
@@ -158,27 +165,27 @@ LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
 
     PasteFailure failure = PasteFailure::None;
     std::string composed;
-    char szTyped[kTextMax + 1] = {};
+    std::string typed;
     HWND hField = nullptr;
     if (TargetRunsHigher(hDialog)) {
         failure = PasteFailure::RunsHigher; // its field would not even answer: ask it nothing
     } else if ((hField = FindFileNameField(hDialog, kind, nCtrlId)) == nullptr) {
         failure = PasteFailure::NoField;
-    } else if (!ReadForeignText(hField, szTyped, kTextMax)) {
+    } else if (!ReadForeignText(hField, typed)) {
         // Without the typed name the paste would replace it with "untitled": leave the field alone.
         failure = SendFailure(PasteFailure::NoAnswer);
     } else {
-        composed = ComposePastePath(folder, szTyped);
+        composed = ComposePastePath(folder, typed);
         if (!WriteField(kind, hField, composed)) {
             failure = SendFailure(PasteFailure::NotTaken);
         } else if (!ForeignTextIs(hField, composed)) {
             failure = PasteFailure::NotTaken;
-            // A field that kept part of the path would mislead: give back what the user had typed.
-            WriteField(kind, hField, szTyped);
+            // A field that kept part of the path would mislead: give back exactly what the user had typed.
+            WriteField(kind, hField, typed);
         }
     }
 
-    std::memcpy(m_szFileName, szTyped, sizeof(m_szFileName));
+    m_strFileName = typed;
     if (!composed.empty())
         m_strPathName = composed;
     // A dialog that closed meanwhile explains itself.
@@ -204,9 +211,9 @@ bool CTrovelView::TargetRunsHigher(HWND hDialog) const
 void CTrovelView::TellUser(const std::string& text)
 {
     m_strLastNotice = text;
-    const char* pszCaption = GetTrovelApp()->m_strAppName.c_str();
-    if (m_trayIcon.ShowBalloon(pszCaption, text))
+    const std::string& caption = GetTrovelApp()->m_strAppName;
+    if (m_trayIcon.ShowBalloon(caption, text))
         return;
     CDialogShowingScope showing(this);
-    ::MessageBoxA(m_hWnd, text.c_str(), pszCaption, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    AfxMessageBox(m_hWnd, text, caption, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }

@@ -1,5 +1,6 @@
 // Failure texts of the paste and the clipboard copy of the path.
 #include "watcher/PasteFailure.h"
+#include "fw/TextConv.h"
 
 #include <cstring>
 
@@ -30,11 +31,14 @@ std::string PasteFailureText(PasteFailure why, const std::string& program, const
 
 BOOL PutTextOnClipboard(HWND hOwner, const std::string& text)
 {
-    HGLOBAL hText = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    // As Unicode text: the system makes the ANSI form for programs that ask for it.
+    const std::wstring wide = Utf8ToWide(text);
+    const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL hText = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (hText == nullptr)
         return FALSE;
-    char* pText = static_cast<char*>(::GlobalLock(hText));
-    std::memcpy(pText, text.c_str(), text.size() + 1);
+    void* pText = ::GlobalLock(hText);
+    std::memcpy(pText, wide.c_str(), bytes);
     ::GlobalUnlock(hText);
     // Another program may hold the clipboard for a moment.
     BOOL bOpen = FALSE;
@@ -45,7 +49,7 @@ BOOL PutTextOnClipboard(HWND hOwner, const std::string& text)
         return FALSE;
     }
     ::EmptyClipboard();
-    BOOL bSet = ::SetClipboardData(CF_TEXT, hText) != nullptr; // the clipboard owns the memory from here
+    BOOL bSet = ::SetClipboardData(CF_UNICODETEXT, hText) != nullptr; // the clipboard owns the memory from here
     ::CloseClipboard();
     if (!bSet)
         ::GlobalFree(hText);

@@ -1,17 +1,17 @@
 // Composing the pasted path and the bounded sends to the foreign file-name control.
 #include "watcher/PathInjection.h"
-#include "fw/MbcsText.h"
+#include "fw/TextConv.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
 // Plain SendMessage would wait for ever on a program that has stopped answering.
-BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam)
+BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam, DWORD_PTR* pResult = nullptr)
 {
     DWORD_PTR result = 0;
-    return ::SendMessageTimeoutA(hCtrl, msg, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kForeignReplyTimeout,
-                                 &result) != 0;
+    return ::SendMessageTimeoutW(hCtrl, msg, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kForeignReplyTimeout,
+                                 pResult != nullptr ? pResult : &result) != 0;
 }
 
 } // namespace
@@ -19,7 +19,7 @@ BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam)
 std::string FolderWithBackslash(const std::string& folder)
 {
     std::string path = folder;
-    if (!MbcsEndsWith(path, '\\')) // by character: a double-byte name may end in 0x5C
+    if (path.empty() || path.back() != '\\') // UTF-8 never has 0x5C inside a character
         path += '\\';
     return path;
 }
@@ -31,26 +31,41 @@ std::string ComposePastePath(const std::string& folder, const std::string& typed
     return path;
 }
 
-BOOL ReadForeignText(HWND hCtrl, char* buffer, int cchMax)
+BOOL ReadForeignText(HWND hCtrl, std::string& text)
 {
-    return SendBounded(hCtrl, WM_GETTEXT, (WPARAM)cchMax, (LPARAM)buffer);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD_PTR length = 0;
+        if (!SendBounded(hCtrl, WM_GETTEXTLENGTH, 0, 0, &length))
+            return FALSE;
+        // One character more than the length, so a text that grew meanwhile shows as filling the buffer.
+        std::wstring buffer((size_t)length + 2, L'\0');
+        DWORD_PTR copied = 0;
+        if (!SendBounded(hCtrl, WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)&buffer[0], &copied))
+            return FALSE;
+        // The length may be more than the text (a control of an ANSI window counts bytes), never less.
+        if (copied <= length) {
+            buffer.resize(std::wcslen(buffer.c_str()));
+            text = WideToUtf8(buffer);
+            return TRUE;
+        }
+    }
+    ::SetLastError(ERROR_TIMEOUT); // it keeps changing: as good as no answer
+    return FALSE;
 }
 
 BOOL WriteForeignText(HWND hCtrl, const std::string& text)
 {
-    return SendBounded(hCtrl, WM_SETTEXT, 0, (LPARAM)text.c_str());
+    return SendBounded(hCtrl, WM_SETTEXT, 0, (LPARAM)Utf8ToWide(text).c_str());
 }
 
 BOOL ReplaceForeignText(HWND hEdit, const std::string& text)
 {
-    return SendBounded(hEdit, EM_SETSEL, 0, -1) && SendBounded(hEdit, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+    return SendBounded(hEdit, EM_SETSEL, 0, -1) &&
+           SendBounded(hEdit, EM_REPLACESEL, TRUE, (LPARAM)Utf8ToWide(text).c_str());
 }
 
 BOOL ForeignTextIs(HWND hCtrl, const std::string& text)
 {
-    // One character more than expected, so a longer text shows as different.
-    std::string buffer(text.size() + 2, '\0');
-    if (!SendBounded(hCtrl, WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)&buffer[0]))
-        return FALSE;
-    return std::strcmp(buffer.c_str(), text.c_str()) == 0;
+    std::string held;
+    return ReadForeignText(hCtrl, held) && held == text;
 }

@@ -15,9 +15,9 @@ std::string FolderWithBackslash(const std::string& folder);
 // No length limit: the caller writes the whole text or nothing.
 std::string ComposePastePath(const std::string& folder, const std::string& typedName);
 
-// WM_GETTEXT of at most cchMax characters into buffer (terminator included). FALSE when the control's
-// thread did not answer in time or is hung.
-BOOL ReadForeignText(HWND hCtrl, char* buffer, int cchMax);
+// The control's whole text: its length asked first, then read, and read again while it keeps changing
+// meanwhile. FALSE when the control's thread did not answer in time or is hung.
+BOOL ReadForeignText(HWND hCtrl, std::string& text);
 // WM_SETTEXT of the whole text; FALSE when the control's thread did not answer in time or is hung.
 BOOL WriteForeignText(HWND hCtrl, const std::string& text);
 // Selects all of an edit's text and replaces it, so the edit tells its parent what typing would tell.

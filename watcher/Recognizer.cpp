@@ -1,6 +1,8 @@
 // Recognition rule tables for the two system classes, and the text tests they use.
 #include "watcher/Recognizer.h"
 
+#include "fw/TextConv.h"
+
 #include <string>
 
 namespace {
@@ -43,24 +45,11 @@ const RecognitionRow kWin2000Rules[] = {
     {Contains("SAVE AS"),             Equals("#32770"),   Lacks("VISIO"),    kCtrlExplorerCombo},
 };
 
-// Walks whole characters from the start; a double-byte character's second byte is never a boundary.
-bool AtCharBoundary(std::string_view text, size_t offset)
-{
-    const char* target = text.data() + offset;
-    const char* p = text.data();
-    while (p < target)
-        p = ::CharNextA(p);
-    return p == target;
-}
-
+// In UTF-8 an ASCII pattern can only match at a character boundary: no byte of a longer
+// character is below 0x80.
 bool ContainsText(std::string_view text, const char* pattern)
 {
-    // The byte search is quick and usually finds nothing; only a hit needs the character walk.
-    for (size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, at + 1)) {
-        if (AtCharBoundary(text, at))
-            return true;
-    }
-    return false;
+    return text.find(pattern) != std::string_view::npos;
 }
 
 bool RuleHolds(const TextRule& rule, std::string_view upperText)
@@ -78,13 +67,10 @@ bool RuleHolds(const TextRule& rule, std::string_view upperText)
     return false;
 }
 
-// The code page's own upper-casing: double-byte characters are left whole.
+// The platform's Unicode upper-casing.
 std::string UpperCaseText(std::string_view text)
 {
-    std::string upper(text);
-    if (!upper.empty())
-        ::CharUpperBuffA(&upper[0], (DWORD)upper.size());
-    return upper;
+    return Utf8Upper(text);
 }
 
 // An upper-cased copy of one text, made when a rule first looks at it: most windows fail on the title alone.

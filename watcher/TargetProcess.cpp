@@ -2,7 +2,6 @@
 // the token calls and the image-name call do not exist on every system the program loads on.
 #include "watcher/TargetProcess.h"
 #include "fw/Afx.h"
-#include "fw/MbcsText.h"
 
 namespace {
 
@@ -17,7 +16,7 @@ using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
 using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD, PDWORD);
 using GetSidSubAuthorityCountFn = PUCHAR(WINAPI*)(PSID);
 using GetSidSubAuthorityFn = PDWORD(WINAPI*)(PSID, DWORD);
-using QueryFullProcessImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+using QueryFullProcessImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
 
 // Owns a kernel handle for one scope.
 class ScopedHandle {
@@ -100,20 +99,20 @@ std::string ProgramNameOf(HWND hWnd)
 {
     DWORD dwProcessId = 0;
     ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    auto pfnImageName = AfxGetSystemProc<QueryFullProcessImageNameFn>("kernel32.dll", "QueryFullProcessImageNameA");
+    auto pfnImageName = AfxGetSystemProc<QueryFullProcessImageNameFn>("kernel32.dll", "QueryFullProcessImageNameW");
     if (pfnImageName != nullptr && dwProcessId != 0) {
         ScopedHandle process(OpenForQuery(dwProcessId));
-        char szImage[MAX_PATH] = {};
+        wchar_t szImage[MAX_PATH] = {};
         DWORD cch = MAX_PATH;
         if (process.Get() != nullptr && pfnImageName(process.Get(), 0, szImage, &cch) && cch > 0) {
-            std::string image(szImage, cch);
-            size_t slash = MbcsFindLast(image, '\\');
+            std::string image = WideToUtf8(std::wstring_view(szImage, cch));
+            size_t slash = image.find_last_of('\\');
             return slash == std::string::npos ? image : image.substr(slash + 1);
         }
     }
     HWND hOwner = ::GetWindow(hWnd, GW_OWNER);
-    char szTitle[256] = {};
-    if (hOwner != nullptr && ::GetWindowTextA(hOwner, szTitle, sizeof(szTitle)) > 0)
-        return szTitle;
+    std::string title = hOwner != nullptr ? AfxGetWindowText(hOwner) : std::string();
+    if (!title.empty())
+        return title;
     return "the other program";
 }

@@ -21,13 +21,12 @@ CTrovelView* GetTrovelView()
 CTrovelView::CTrovelView()
     : CFormView(IDD_TROVEL_FORM)
 {
-    std::memset(m_szFileName, 0, sizeof(m_szFileName));
     m_bDialogShowing = false;
     m_bFrameSizeKnown = false;
     m_hIcon = AfxLoadSmallIcon(IDR_MAINFRAME); // the notification area shows the small image
     m_bHelpShown = AppRegistry().ReadInt("Newbie", "Help", 0);
 
-    OSVERSIONINFOA info;
+    OSVERSIONINFOW info;
     QueryOsVersion(info);
     m_nOSClass = OSClassFromVersion(info);
 
@@ -50,7 +49,7 @@ CTrovelView::CTrovelView()
     m_hFoundWnd = nullptr;
     m_nFoundCtrlId = -1;
     m_bFound = false;
-    m_uTaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
+    m_uTaskbarCreatedMsg = TaskbarCreatedMessage();
 }
 
 CTrovelView::~CTrovelView()
@@ -75,7 +74,7 @@ void CTrovelView::OnInitialUpdate()
 
 BOOL CTrovelView::IsWindowsNT()
 {
-    OSVERSIONINFOA info;
+    OSVERSIONINFOW info;
     BOOL queried = QueryOsVersion(info);
     return PassesOsGate(queried, info);
 }
@@ -96,15 +95,15 @@ void CTrovelView::Start()
         // Under the protocol: a close or session end that arrives while the box is up then waits for
         // it, instead of destroying this view under the routine that is still running.
         CDialogShowingScope showing(this);
-        ::MessageBoxA(m_hWnd, "Failed to create tray icon", GetTrovelApp()->m_strAppName.c_str(), MB_OK | MB_ICONHAND);
+        AfxMessageBox(m_hWnd, "Failed to create tray icon", GetTrovelApp()->m_strAppName, MB_OK | MB_ICONHAND);
     }
     if (ShutdownPending())
         return; // a close came while the box was up; it goes on from the queue
 
-    if (m_bHelpShown == 0) {
+    // The flag says the user has seen the help: set only when it really opened (a missing file, or a
+    // viewer that refuses it, leaves it for the next start).
+    if (m_bHelpShown == 0 && AfxGetApp()->WinHelp(kNewUserHelpContext, HELP_CONTEXT))
         AppRegistry().WriteInt("Newbie", "Help", 1);
-        AfxGetApp()->WinHelp(kNewUserHelpContext, HELP_CONTEXT);
-    }
     ReportUnsavedSettings();
 }
 
@@ -116,7 +115,7 @@ void CTrovelView::ReportUnsavedSettings()
         return;
     pApp->m_bSettingsLossReported = TRUE; // once per run; the program keeps working without them
     CDialogShowingScope showing(this);
-    ::MessageBoxA(m_hWnd, kSettingsNotSavedText, pApp->m_strAppName.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(m_hWnd, kSettingsNotSavedText, pApp->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
 }
 
 RECT CTrovelView::CalcFrameRect()
@@ -132,11 +131,18 @@ RECT CTrovelView::CalcFrameRect()
 void CTrovelView::LoadPathLists()
 {
     ::LoadPathLists(AppRegistry(), m_dialogList, m_pathList);
+    m_savedLists = SnapshotOf(m_dialogList, m_pathList);
 }
 
-void CTrovelView::SavePathLists()
+BOOL CTrovelView::SavePathLists()
 {
-    ::SavePathLists(AppRegistry(), m_dialogList, m_pathList);
+    PathListsSnapshot now = SnapshotOf(m_dialogList, m_pathList);
+    if (now == m_savedLists)
+        return TRUE;
+    if (!::SavePathLists(AppRegistry(), m_dialogList, m_pathList))
+        return FALSE; // still different: the exit tries again
+    m_savedLists = std::move(now);
+    return TRUE;
 }
 
 void CTrovelView::FreePathList()
@@ -158,7 +164,7 @@ int CTrovelView::InsertPathItems(CMenu* pPopup)
         return count;
     for (const auto& entry : m_pathList) {
         // Each goes on top, so the last entry stands first; count ends on "&Preferences...".
-        pPopup->InsertMenu(0, MF_BYPOSITION | MF_STRING, (UINT_PTR)entry->nID, entry->strName.c_str());
+        pPopup->InsertMenu(0, MF_BYPOSITION | MF_STRING, (UINT_PTR)entry->nID, entry->strName);
         ++count;
     }
     return count;

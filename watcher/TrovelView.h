@@ -28,7 +28,7 @@ public:
     static constexpr DWORD_PTR kNewUserHelpContext = 131172; // 0x20064
     static constexpr UINT kTrayIconId = 109;
 
-    char m_szFileName[257];          // file-name text read from the dialog
+    std::string m_strFileName;       // file-name text read from the dialog, whole
     std::string m_strPathName;       // composed folder and file name, whole at any length
     std::string m_strWindowInfo;     // description line of the last inspected window
     int m_bHelpShown = 0;            // registry "Newbie"/"Help" as read at construction
@@ -47,6 +47,7 @@ public:
     std::unique_ptr<CImageList> m_pImageList; // the folder tree's icons
     CDialogList m_dialogList;
     CPathList m_pathList;
+    PathListsSnapshot m_savedLists;  // the lists as last read or written: the exit writes only a change
     CTrayNotifyIcon m_trayIcon;
     HICON m_hIcon = nullptr;         // small image of icon 107, owned; the icon is added with it
     CPropertySheet* m_pPreferencesSheet = nullptr; // the Preferences sheet while it is up
@@ -62,7 +63,9 @@ public:
 
     // Path list and dialog table.
     void LoadPathLists();
-    void SavePathLists();
+    // Writes both lists when they differ from what was last read or written, so that a copy that
+    // changed nothing never writes back over another copy's change. FALSE when a write failed.
+    BOOL SavePathLists();
     void OnDpiChanged(UINT dpi); // WM_DPICHANGED, from the frame: the tray icon at the new scale
     void FreePathList();
     void FreeDialogList();

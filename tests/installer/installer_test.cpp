@@ -3,12 +3,15 @@
 // but the settings (and a sibling key under "Larkfield Software") unless asked; the per-user mode
 // writing nothing under HKLM; an upgrade over a 1.3 installation made by the 1.3 script; the start
 // with Windows choice kept; the 32-bit exe inside being build/win32's.
+#include "fw/TextConv.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
 
 #include <algorithm>
@@ -127,7 +130,7 @@ DWORD ProcessNamed(const char* pszName)
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof(pe);
     for (BOOL more = ::Process32First(hSnap, &pe); more && pid == 0; more = ::Process32Next(hSnap, &pe))
-        if (lstrcmpiA(pe.szExeFile, pszName) == 0)
+        if (WideToUtf8(pe.szExeFile) == pszName)
             pid = pe.th32ProcessID;
     ::CloseHandle(hSnap);
     return pid;
@@ -502,25 +505,55 @@ TEST(Installer, UpgradesA13InstallationWithARunningCopyAndKeepsTheStartUpChoice)
     ASSERT_EQ(RunToEnd(std::string("\"") + TROVEL_TEST_BIN_DIR + "Trovel-1.3-win64-setup.exe\" /S"), 0u);
     ASSERT_EQ(UninstallText("DisplayVersion"), "1.3");
     ASSERT_TRUE(Exists(startup)); // 1.3's start-up choice: a shortcut for all users
-    // A whole favourite, as Trovel reads it: path, name and id; no user key before the machine key, and
-    // no first-start help (its viewer would hold the help file open).
+    // No user key before the machine key, and no first-start help (its viewer would hold the help
+    // file open).
     DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKey);
     ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, std::string(kSettingsKey) + "\\Newbie", "Help", "1", KEY_WOW64_32KEY));
-    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, pathList, "P0", "C:\\", KEY_WOW64_32KEY));
-    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, pathList, "SN0", "Root", KEY_WOW64_32KEY));
-    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, pathList, "ID0", "5000", KEY_WOW64_32KEY));
     {
-        Process trovel(quotedExe);
-        ASSERT_TRUE(WaitUntil([&] { return FrameOf(trovel.Id()); }));
-        ASSERT_TRUE(trovel.Idle()); // the frame comes before the view, which reads the favourites
-        // The favourite now lives only in the running copy: it must save it as setup closes it.
-        ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Larkfield Software\\Trovel\\PathList"));
+        // Favourites the running copy holds unsaved: added in its Preferences (by the demo helper)
+        // while their key refused writes, so OK could not store them and the copy says so. Setup
+        // must close it so that it saves them on its way out.
+        ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, pathList, "P0", "", KEY_WOW64_32KEY));
+        ASSERT_TRUE(SetKeyWritable(HKEY_LOCAL_MACHINE, pathList, false, KEY_WOW64_32KEY));
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        const std::string flags = std::string(temp) + "trovel-flags";
+        ::CreateDirectoryA(flags.c_str(), nullptr);
+        for (const char* page : {"\\page1", "\\page2"}) // no screenshots: go straight on
+            ::CloseHandle(::CreateFileA((flags + page).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_EQ(RunToEnd("\"" TROVEL_HELPER("trovel_prefs_demo") "\" \"" + dir + "Trovel.exe\" \"" + flags + "\" --leave-running"), 0u);
+        HWND hFrame = ::FindWindowA("TrovelFrameWnd", nullptr);
+        ASSERT_NE(hFrame, nullptr);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hFrame, &pid);
+        HANDLE hTrovel = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+        ASSERT_NE(hTrovel, nullptr);
+        // The copy's box "settings not saved" is answered; then the key takes writes again.
+        HWND hBox = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            for (hBox = nullptr; (hBox = ::FindWindowExA(nullptr, hBox, "#32770", nullptr)) != nullptr;) {
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(hBox, &owner);
+                if (owner == pid && ::IsWindowVisible(hBox))
+                    return true;
+            }
+            return false;
+        }, 10000)) << "the copy did not tell that its favourites were not saved";
+        if (hBox != nullptr)
+            ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(SetKeyWritable(HKEY_LOCAL_MACHINE, pathList, true, KEY_WOW64_32KEY));
+        ASSERT_EQ(ReadText(HKEY_LOCAL_MACHINE, pathList, "P0", KEY_WOW64_32KEY), "");
+
         ASSERT_EQ(RunToEnd("\"" + setup + "\" /S"), 0u);
-        EXPECT_TRUE(trovel.Ended());
-        EXPECT_EQ(trovel.ExitCode(), 0u);
-        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, pathList, "P0", KEY_WOW64_32KEY), "C:\\") << "favourites not saved";
-        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, pathList, "SN0", KEY_WOW64_32KEY), "Root");
-        EXPECT_TRUE(WaitUntil([&] { return OtherFrame(trovel.Id()) != 0; })) << "not started again";
+        EXPECT_EQ(::WaitForSingleObject(hTrovel, 0), WAIT_OBJECT_0);
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(hTrovel, &code);
+        EXPECT_EQ(code, 0u); // ended as on Shutdown, not killed
+        ::CloseHandle(hTrovel);
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, pathList, "P1", KEY_WOW64_32KEY), "C:\\Projects\\Trovel Demo\\Letters\\")
+            << "favourites not saved";
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, pathList, "SN1", KEY_WOW64_32KEY), "Letters to answer");
+        EXPECT_TRUE(WaitUntil([&] { return OtherFrame(pid) != 0; })) << "not started again";
     }
     // One Uninstall entry, replaced; one Start-menu folder; the shortcut's choice is the Run value now.
     EXPECT_EQ(UninstallText("DisplayVersion"), Version(setup));

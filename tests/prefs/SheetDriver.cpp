@@ -136,34 +136,34 @@ void ClickTreeItem(HWND hTree, HTREEITEM hItem)
 void TypeInto(HWND hEdit, const std::string& text)
 {
     ::SetFocus(hEdit);
-    ::SendMessageA(hEdit, EM_SETSEL, 0, -1);
+    ::SendMessageW(hEdit, EM_SETSEL, 0, -1);
     if (text.empty())
-        ::SendMessageA(hEdit, WM_CHAR, VK_BACK, 0);
-    for (char ch : text)
-        ::SendMessageA(hEdit, WM_CHAR, (WPARAM)(unsigned char)ch, 0);
+        ::SendMessageW(hEdit, WM_CHAR, VK_BACK, 0);
+    for (wchar_t ch : Utf8ToWide(text)) // as typed: one UTF-16 unit a message
+        ::SendMessageW(hEdit, WM_CHAR, (WPARAM)ch, 0);
 }
 
 Texts ListRows(HWND hList)
 {
     Texts rows;
-    for (int i = 0; i < (int)::SendMessageA(hList, LB_GETCOUNT, 0, 0); ++i) {
-        char text[MAX_PATH * 2] = {};
-        ::SendMessageA(hList, LB_GETTEXT, (WPARAM)i, (LPARAM)text);
-        rows.push_back(text);
+    for (int i = 0; i < (int)::SendMessageW(hList, LB_GETCOUNT, 0, 0); ++i) {
+        std::wstring text((size_t)::SendMessageW(hList, LB_GETTEXTLEN, (WPARAM)i, 0) + 1, L'\0');
+        text.resize((size_t)::SendMessageW(hList, LB_GETTEXT, (WPARAM)i, (LPARAM)&text[0]));
+        rows.push_back(WideToUtf8(text));
     }
     return rows;
 }
 
 std::string ItemText(HWND hTree, HTREEITEM hItem)
 {
-    char text[MAX_PATH + 1] = {};
-    TVITEMA item = {};
+    wchar_t text[MAX_PATH + 1] = {};
+    TVITEMW item = {};
     item.mask = TVIF_TEXT;
     item.hItem = hItem;
     item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    ::SendMessageA(hTree, TVM_GETITEMA, 0, (LPARAM)&item);
-    return text;
+    item.cchTextMax = MAX_PATH + 1;
+    ::SendMessageW(hTree, TVM_GETITEMW, 0, (LPARAM)&item);
+    return WideToUtf8(text);
 }
 
 Texts ChildTexts(HWND hTree, HTREEITEM hParent)
@@ -178,7 +178,7 @@ HTREEITEM FindChild(HWND hTree, HTREEITEM hParent, const std::string& text)
 {
     TreeView_Expand(hTree, hParent, TVE_EXPAND);
     for (HTREEITEM h = TreeView_GetChild(hTree, hParent); h != nullptr; h = TreeView_GetNextSibling(hTree, h))
-        if (lstrcmpiA(ItemText(hTree, h).c_str(), text.c_str()) == 0)
+        if (lstrcmpiW(Utf8ToWide(ItemText(hTree, h)).c_str(), Utf8ToWide(text).c_str()) == 0)
             return h;
     return nullptr;
 }
@@ -196,12 +196,12 @@ HTREEITEM ExpandTo(HWND hTree, const std::string& path)
 
 void RemoveTree(const std::string& path)
 {
-    std::string from = path + '\0'; // a list of names, ended by an empty one
-    SHFILEOPSTRUCTA op = {};
+    std::wstring from = Utf8ToWide(path) + L'\0'; // a list of names, ended by an empty one
+    SHFILEOPSTRUCTW op = {};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    ::SHFileOperationA(&op);
+    ::SHFileOperationW(&op);
 }
 
 // ---- The fixture ----
@@ -288,7 +288,7 @@ void PreferencesTest::AddFolder(CPage1& page, const std::string& path)
 std::string PreferencesTest::Make(const std::string& relative)
 {
     std::string path = m_root + "\\" + relative;
-    ::SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+    ::SHCreateDirectoryExW(nullptr, Utf8ToWide(path).c_str(), nullptr);
     return path;
 }
 

@@ -80,7 +80,7 @@ TEST_F(PreferencesTest, TrayWhileTheSheetOrTheAboutBoxIsUp)
     g_menus.clear();
     auto protectedNow = [this] {
         EXPECT_TRUE(m_pView->m_bDialogShowing);
-        EXPECT_STREQ(m_pView->m_trayIcon.m_nid.szTip, "Trovel Dialog Showing");
+        EXPECT_STREQ(m_pView->m_trayIcon.m_nid.szTip, L"Trovel Dialog Showing");
         EXPECT_EQ(Tray(m_pView, WM_RBUTTONUP), 1);
         EXPECT_TRUE(g_menus.empty()); // no menu while a dialog is up
     };
@@ -113,7 +113,7 @@ TEST_F(PreferencesTest, TrayWhileTheSheetOrTheAboutBoxIsUp)
         Press(hSheet, PSBTN_OK);
     }));
     EXPECT_FALSE(m_pView->m_bDialogShowing);
-    EXPECT_STREQ(m_pView->m_trayIcon.m_nid.szTip, "Trovel");
+    EXPECT_STREQ(m_pView->m_trayIcon.m_nid.szTip, L"Trovel");
     Tray(m_pView, WM_RBUTTONUP);
     ASSERT_EQ(g_menus.size(), 1u);
     EXPECT_EQ(g_menus[0][0], "Tray Folder"); // the new list is in the menu at once

@@ -5,7 +5,7 @@ namespace {
 
 int ImageOf(HWND hTree, HTREEITEM hItem, bool selected = false)
 {
-    TVITEMA item = {};
+    TVITEMW item = {};
     item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     item.hItem = hItem;
     TreeView_GetItem(hTree, &item);

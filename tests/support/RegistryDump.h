@@ -7,8 +7,13 @@
 #include <vector>
 
 // Stores the bytes as they are (no terminator added) as a value of the given type; creates the key.
+// ANSI text, as the program wrote before it was Unicode, is converted by the system (bWide false);
+// with bWide the bytes are stored exactly.
 bool WriteRawValue(HKEY hive, const std::string& keyPath, const char* pszName, const std::string& bytes,
-                   DWORD type = REG_SZ);
+                   DWORD type = REG_SZ, bool bWide = false);
+// A value's data as UTF-16 units (its bytes exactly, an odd last one dropped), and its type.
+std::wstring RawValue(HKEY hive, const std::string& keyPath, const char* pszName);
+DWORD RawValueType(HKEY hive, const std::string& keyPath, const char* pszName);
 
 // Deletes the key with everything below it; true when it is gone.
 bool DeleteKeyTree(HKEY hive, const std::string& keyPath);

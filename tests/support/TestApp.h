@@ -11,7 +11,12 @@
 class CTestApp : public CTrovelApp {
 public:
     std::vector<std::pair<DWORD_PTR, UINT>> m_helpCalls;
-    void WinHelp(DWORD_PTR dwData, UINT nCmd) override { m_helpCalls.emplace_back(dwData, nCmd); }
+    BOOL WinHelp(DWORD_PTR dwData, UINT nCmd) override
+    {
+        m_helpCalls.emplace_back(dwData, nCmd);
+        return m_bHelpOpens;
+    }
+    BOOL m_bHelpOpens = TRUE; // what the help window does: open, or fail as with a missing file
 };
 
 CTestApp& TestApp();

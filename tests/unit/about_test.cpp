@@ -196,7 +196,7 @@ TEST(StaticLink, HandWhileOverTheLinkAndOneSecondHoldOffAfterAClick)
     HCURSOR hHand = ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_HAND_POINTER));
     auto expectOver = [&](bool over, const char* when) {
         EXPECT_EQ(link.m_bCaptured && ::GetCapture() == link.m_hWnd, over) << when;
-        EXPECT_EQ(::GetCursor(), over ? hHand : ::LoadCursorA(nullptr, IDC_ARROW)) << when;
+        EXPECT_EQ(::GetCursor(), over ? hHand : ::LoadCursorW(nullptr, IDC_ARROW)) << when;
     };
     MouseTo(link.m_hWnd, 20, 5);
     expectOver(true, "entered");
@@ -248,7 +248,7 @@ protected:
     void ExpectShowing(bool showing, const char* when)
     {
         EXPECT_EQ(m_pView->m_bDialogShowing, showing) << when;
-        EXPECT_STREQ(m_pView->m_trayIcon.m_nid.szTip, showing ? "Trovel Dialog Showing" : "Trovel") << when;
+        EXPECT_STREQ(m_pView->m_trayIcon.m_nid.szTip, showing ? L"Trovel Dialog Showing" : L"Trovel") << when;
         s_menus = 0;
         m_pView->SendMessage(WM_TRAY_NOTIFY, CTrovelView::kTrayIconId, WM_RBUTTONUP);
         EXPECT_EQ(s_menus, showing ? 0 : 1) << when;

@@ -29,17 +29,17 @@ namespace {
 
 const char kProbeClass[] = "TrovelScanProbe";
 
-HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 
 void RegisterProbeClass()
 {
-    WNDCLASSA wc = {};
-    if (::GetClassInfoA(Instance(), kProbeClass, &wc))
+    WNDCLASSW wc = {};
+    if (::GetClassInfoW(Instance(), L"TrovelScanProbe", &wc))
         return;
-    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = Instance();
-    wc.lpszClassName = kProbeClass;
-    ::RegisterClassA(&wc);
+    wc.lpszClassName = L"TrovelScanProbe";
+    ::RegisterClassW(&wc);
 }
 
 // A top-level window the test owns; destroyed with the object.
@@ -48,8 +48,9 @@ public:
     TestWindow(const char* pszClass, const std::string& title, HWND hOwner = nullptr)
     {
         RegisterProbeClass();
-        m_hWnd = ::CreateWindowExA(0, pszClass, title.c_str(), WS_POPUP | WS_CAPTION, 10, 10, 300, 120, hOwner,
-                                   nullptr, Instance(), nullptr);
+        // Unicode windows, as today's dialogs are: their titles and fields hold any character.
+        m_hWnd = ::CreateWindowExW(0, Utf8ToWide(pszClass).c_str(), Utf8ToWide(title).c_str(), WS_POPUP | WS_CAPTION,
+                                   10, 10, 300, 120, hOwner, nullptr, Instance(), nullptr);
         Raise();
     }
     ~TestWindow()
@@ -63,15 +64,12 @@ public:
     // An edit child with the given control id, as a file dialog's name field.
     HWND AddField(int nID, const std::string& text)
     {
-        return ::CreateWindowExA(0, "EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 200, 24,
-                                 m_hWnd, (HMENU)(INT_PTR)nID, Instance(), nullptr);
+        return ::CreateWindowExW(0, L"EDIT", Utf8ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10,
+                                 200, 24, m_hWnd, (HMENU)(INT_PTR)nID, Instance(), nullptr);
     }
     std::string FieldText(int nID) const
     {
-        HWND hField = ::GetDlgItem(m_hWnd, nID);
-        std::string text(::GetWindowTextLengthA(hField) + 1, '\0');
-        text.resize(::GetWindowTextA(hField, &text[0], (int)text.size()));
-        return text;
+        return AfxGetWindowText(::GetDlgItem(m_hWnd, nID));
     }
     void Raise() { ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
     void Destroy() { ::DestroyWindow(m_hWnd); }
@@ -197,7 +195,9 @@ protected:
         std::ifstream in(TracePath(), std::ios::binary);
         std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::vector<std::string> lines;
-        size_t pos = 0;
+        // UTF-8, marked as such, so that Notepad shows every title right.
+        EXPECT_EQ(all.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no byte-order mark";
+        size_t pos = all.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
         for (size_t eol; (eol = all.find("\r\n", pos)) != std::string::npos; pos = eol + 2)
             lines.push_back(all.substr(pos, eol - pos));
         EXPECT_EQ(pos, all.size()) << "text after the last line end";
@@ -339,26 +339,26 @@ TEST_F(WatcherTest, WithoutDialogEveryWindowIsTracedInOrderAndNothingIsPasted)
     }
 }
 
-TEST_F(WatcherTest, LongTitlesAreCutTo255ForTraceAndRecognition)
+TEST_F(WatcherTest, TitlesAreReadWholeInAnyScriptForTraceAndRecognition)
 {
     AddPath("C:\\Work\\", "Work", 5000);
+    const std::string greek = "\xCE\x91\xCF\x80\xCE\xBF\xCE\xB8\xCE\xAE\xCE\xBA\xCE\xB5\xCF\x85\xCF\x83\xCE\xB7"; // Αποθήκευση
     const struct {
-        size_t lead; // characters before "Save As" in a 300-character title
+        const char* label;
+        std::string title;
         bool recognised;
     } cases[] = {
-        {248, true},  // "Save As" ends on character 255
-        {249, false}, // its final "s" is character 256, cut off
+        {"ends on character 255", std::string(248, 'x') + "Save As" + std::string(45, 'y'), true},
+        {"past character 255", std::string(249, 'x') + "Save As" + std::string(44, 'y'), true},
+        {"after a long non-ASCII start", greek + std::string(300, '-') + " save as", true},
     };
     for (const auto& c : cases) {
-        std::string title = std::string(c.lead, 'x') + "Save As";
-        title += std::string(300 - title.size(), 'y');
-        TestWindow dialog("#32770", title);
-        ASSERT_EQ(::GetWindowTextLengthA(dialog.m_hWnd), 300);
-
+        SCOPED_TRACE(c.label);
+        TestWindow dialog("#32770", c.title);
         ::DeleteFileA(TracePath().c_str());
         Scan(5000);
-        EXPECT_EQ(m_pView->m_hFoundWnd == dialog.m_hWnd, c.recognised) << c.lead;
-        EXPECT_TRUE(Holds(TraceLines(), TraceLine(dialog.m_hWnd, title.substr(0, 255), "#32770"))) << c.lead;
+        EXPECT_EQ(m_pView->m_hFoundWnd == dialog.m_hWnd, c.recognised);
+        EXPECT_TRUE(Holds(TraceLines(), TraceLine(dialog.m_hWnd, c.title, "#32770")));
         RunPendingPaste(m_hView);
     }
 }
@@ -438,8 +438,15 @@ TEST_F(PasteTest, FieldGetsFolderBackslashAndTypedNameOrUntitled)
         {"D:\\Work\\", "C:\\Old\\report.txt", "D:\\Work\\C:\\Old\\report.txt"},
         {"C:\\", "report.txt", "C:\\report.txt"},
         {"D:\\Work\\", "  spaced .txt ", "D:\\Work\\  spaced .txt "},
-        {"D:\\Work\\", typed300, "D:\\Work\\" + typed300.substr(0, 255)}, // only 255 characters are read
-        {deep.c_str(), typed300, deep + typed300.substr(0, 255)},          // 555 characters, written whole
+        // Read whole, however long, and written whole.
+        {"D:\\Work\\", typed300, "D:\\Work\\" + typed300},
+        {deep.c_str(), typed300, deep + typed300},
+        // Any script, characters beyond 16 bits, and U+FF3C, a legal name character that is no backslash.
+        {"C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB5\xD0\xBA\xD1\x82\xD1\x8B\\\xE5\xA0\xB1\xE5\x91\x8A\\",
+         "\xC5\xBB\xC3\xB3\xC5\x82w \xE2\x98\x83 \xE6\x97\xA5\xE6\x9C\xAC.txt",
+         "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB5\xD0\xBA\xD1\x82\xD1\x8B\\\xE5\xA0\xB1\xE5\x91\x8A\\"
+         "\xC5\xBB\xC3\xB3\xC5\x82w \xE2\x98\x83 \xE6\x97\xA5\xE6\x9C\xAC.txt"},
+        {"D:\\Work\\", "a\xEF\xBC\xBC" "b \xF0\x9F\x98\x80.txt", "D:\\Work\\a\xEF\xBC\xBC" "b \xF0\x9F\x98\x80.txt"},
     };
     TestWindow dialog("#32770", "Save As");
     HWND hField = dialog.AddField(1148, "");
@@ -447,11 +454,12 @@ TEST_F(PasteTest, FieldGetsFolderBackslashAndTypedNameOrUntitled)
         m_pView->m_pathList.clear();
         AddPath(c.folder, "Work", 5000);
         Found(dialog, 1148);
-        ::SetWindowTextA(hField, c.typed.c_str());
-        ::SendMessageA(m_hView, WM_PASTE_PATH, 0, 0);
+        AfxSetWindowText(hField, c.typed);
+        ::SendMessageW(m_hView, WM_PASTE_PATH, 0, 0);
         EXPECT_EQ(dialog.FieldText(1148), c.expected) << c.folder << " + " << c.typed;
         EXPECT_EQ(m_pView->m_strPathName, c.expected);
-        EXPECT_EQ(ComposePastePath(c.folder, c.typed.substr(0, 255)), c.expected);
+        EXPECT_EQ(m_pView->m_strFileName, c.typed);
+        EXPECT_EQ(ComposePastePath(c.folder, c.typed), c.expected);
     }
 }
 

@@ -1,7 +1,6 @@
 // The path list and the dialog table in their registry form.
 #include "paths/PathList.h"
 #include "app/RegistryKey.h"
-#include "fw/MbcsText.h"
 #include "prefs/FolderTree.h"
 #include "tests/support/RegistryDump.h"
 #include "tests/support/TestApp.h"
@@ -46,7 +45,7 @@ std::vector<std::string> Describe(const CDialogList& list)
 {
     std::vector<std::string> out;
     for (const auto& e : list)
-        out.push_back(std::string(e->szTitle) + "|" + e->szClass + "|" + std::to_string(e->nID));
+        out.push_back(e->strTitle + "|" + e->strClass + "|" + std::to_string(e->nID));
     return out;
 }
 
@@ -102,15 +101,15 @@ TEST(PathLists, ShorterListEndsAtItsTerminatorAndLeavesOldRowsUnread)
 
 TEST(PathLists, PathListEndsAtTheFirstRowWithoutPathOrName)
 {
-    const struct { const char* label; Row third; size_t expected; } cases[] = {
-        {"complete row", {"C:\\C\\", "C", "5002"}, 4},
-        {"empty name", {"C:\\C\\", "", "5002"}, 2},
-        {"missing name", {"C:\\C\\", {}, "5002"}, 2},
-        {"empty path", {"", "C", "5002"}, 2},
-        {"path over 259 characters", {"C:\\" + std::string(257, 'p') + "\\", "C", "5002"}, 2},
-        {"missing id still loads", {"C:\\C\\", "C", {}}, 4},
-        // Stored before names were limited: the favourite stays, named after its folder.
-        {"name over 259 bytes", {"C:\\X\\C\\", std::string(300, 'n'), "5002"}, 4},
+    const struct { const char* label; Row third; size_t expected; std::string name; } cases[] = {
+        {"complete row", {"C:\\C\\", "C", "5002"}, 4, "C"},
+        {"empty name", {"C:\\C\\", "", "5002"}, 2, ""},
+        {"missing name", {"C:\\C\\", {}, "5002"}, 2, ""},
+        {"empty path", {"", "C", "5002"}, 2, ""},
+        // Read at their stored size: neither ends the list nor loses the favourites after it.
+        {"path over 259 characters", {"C:\\" + std::string(257, 'p') + "\\", "C", "5002"}, 4, "C"},
+        {"name over 259 bytes", {"C:\\X\\C\\", std::string(300, 'n'), "5002"}, 4, std::string(300, 'n')},
+        {"missing id still loads", {"C:\\C\\", "C", {}}, 4, "C"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -122,8 +121,9 @@ TEST(PathLists, PathListEndsAtTheFirstRowWithoutPathOrName)
         LoadPathLists(scratch.Key(), dialogs, paths);
         ASSERT_EQ(paths.size(), c.expected);
         if (c.expected == 4) {
+            EXPECT_EQ(paths[2]->strPath, *c.third.text1);
             EXPECT_EQ(paths[2]->nID, c.third.id ? 5002 : 0);
-            EXPECT_EQ(paths[2]->strName, "C");
+            EXPECT_EQ(paths[2]->strName, c.name);
             EXPECT_EQ(paths[3]->strName, "D");
         }
     }
@@ -171,7 +171,7 @@ TEST(PathLists, DialogTableEndsAtARowWithoutTextsOrWithAnIdOutside5000To5004)
     }
 }
 
-TEST(PathLists, DialogTableIsCarriedAlongWithTextsCutTo50Characters)
+TEST(PathLists, DialogTableIsCarriedAlongWhole)
 {
     ScratchRegistryRoot scratch;
     const std::string title60(60, 't'), class60 = std::string(50, 'c') + "0123456789";
@@ -179,17 +179,16 @@ TEST(PathLists, DialogTableIsCarriedAlongWithTextsCutTo50Characters)
     CDialogList dialogs;
     CPathList paths;
     LoadPathLists(scratch.Key(), dialogs, paths);
-    EXPECT_EQ(Describe(dialogs), (std::vector<std::string>{std::string(50, 't') + "|" + std::string(50, 'c') + "|5003",
-                                                           "Open|#32770|5000"}));
+    EXPECT_EQ(Describe(dialogs), (std::vector<std::string>{title60 + "|" + class60 + "|5003", "Open|#32770|5000"}));
 
     SavePathLists(scratch.Key(), dialogs, paths);
     std::vector<std::string> stored;
     for (const std::string& entry : DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()))
         if (entry.compare(0, 8, "PtrList:") == 0)
             stored.push_back(entry.substr(8));
-    EXPECT_EQ(stored, (std::vector<std::string>{"<CN0>=<" + std::string(50, 'c') + ">", "<CN1>=<#32770>", "<CN2>=<>",
+    EXPECT_EQ(stored, (std::vector<std::string>{"<CN0>=<" + class60 + ">", "<CN1>=<#32770>", "<CN2>=<>",
                                                 "<ID0>=<5003>", "<ID1>=<5000>", "<ID2>=<0>",
-                                                "<WT0>=<" + std::string(50, 't') + ">", "<WT1>=<Open>", "<WT2>=<>"}));
+                                                "<WT0>=<" + title60 + ">", "<WT1>=<Open>", "<WT2>=<>"}));
 }
 
 TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
@@ -220,53 +219,53 @@ TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
     }
 }
 
-TEST(PathLists, LongAndDoubleByteNamesSurviveTheStore)
+TEST(PathLists, SettingsFileReadsInItsCodePageOrItsByteOrderMarkAndNothingIsCut)
 {
     // 表 in code page 932 is 0x95 0x5C: its trail byte is a backslash.
-    const std::string hyo = "\x95\x5C", utf8Ae = "\xC3\xA4";
-    const struct { std::string text; size_t max; UINT cp; std::string left; } cuts[] = {
-        {std::string(300, 'n'), 259, 1252, std::string(259, 'n')},
-        {"a" + hyo + hyo, 4, 932, "a" + hyo},   // 4 bytes would split the second 表
-        {"a" + hyo + hyo, 5, 932, "a" + hyo + hyo},
-        {"ab" + utf8Ae, 3, CP_UTF8, "ab"},
-        {"", 10, 932, ""},
+    const std::string hyo932 = "\x95\x5C", hyoUtf8 = "\xE8\xA1\xA8", aeUtf8 = "\xC3\xA4";
+    std::string longName932, longNameUtf8;
+    for (int i = 0; i < 200; ++i) {
+        longName932 += hyo932;
+        longNameUtf8 += hyoUtf8;
+    }
+    const std::wstring wideFile = L"\xFEFF[PathList]\r\nP0=C:\\\x8868\\\r\nSN0=\x00E4\r\nID0=5000\r\n";
+    const struct { const char* label; std::string bytes; UINT cp; std::string path, name; } cases[] = {
+        {"code page 932", "[PathList]\nP0=C:\\" + hyo932 + "\\\nSN0=" + longName932 + "\nID0=5000\n", 932,
+         "C:\\" + hyoUtf8 + "\\", longNameUtf8},
+        {"code page 1252", "[PathList]\nP0=C:\\\xE4\\\nSN0=" + std::string(300, 'n') + "\nID0=5000\n", 1252,
+         "C:\\" + aeUtf8 + "\\", std::string(300, 'n')},
+        {"UTF-8 mark", "\xEF\xBB\xBF[PathList]\r\nP0=C:\\" + hyoUtf8 + "\\\r\nSN0=" + aeUtf8 + "\r\nID0=5000\r\n", 1252,
+         "C:\\" + hyoUtf8 + "\\", aeUtf8},
+        {"UTF-16 LE mark", std::string(reinterpret_cast<const char*>(wideFile.data()), wideFile.size() * 2), 932,
+         "C:\\" + hyoUtf8 + "\\", aeUtf8},
     };
-    for (const auto& c : cuts)
-        EXPECT_EQ(MbcsLeft(c.text, c.max, c.cp), c.left) << c.text << " cp " << c.cp;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::string file = WideToUtf8(temp) + "TrovelNames" + std::to_string(::GetCurrentProcessId()) + ".INI";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        FILE* pFile = _wfopen(Utf8ToWide(file).c_str(), L"wb");
+        ASSERT_NE(pFile, nullptr);
+        const std::string text = c.bytes + "P1=C:\\B\\\nSN1=B\nID1=5001\n";
+        std::fwrite(text.data(), 1, text.size(), pFile);
+        std::fclose(pFile);
+        ScratchRegistryRoot scratch;
+        HKEY hRoot = nullptr;
+        ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Path().c_str(), 0, KEY_WRITE, &hRoot), ERROR_SUCCESS);
+        EXPECT_TRUE(scratch.Key().ImportIniFile(hRoot, file, c.cp));
+        ::RegCloseKey(hRoot);
+        CDialogList dialogs;
+        CPathList paths;
+        LoadPathLists(scratch.Key(), dialogs, paths);
+        ASSERT_GE(paths.size(), 1u);
+        EXPECT_EQ(Describe(paths)[0], c.path + "|" + c.name + "|5000");
+        EXPECT_EQ(paths.size(), c.label == std::string("UTF-16 LE mark") ? 1u : 2u); // its tail is not UTF-16
+    }
+    ::DeleteFileW(Utf8ToWide(file).c_str());
 
-    // The display name of a folder whose own name ends in that byte is the whole name, not "".
-    EXPECT_EQ(EntryNameForPath("C:\\Data\\" + hyo, 932), hyo);
-    EXPECT_EQ(EntryNameForPath("C:\\Data\\" + hyo, 1252), ""); // as a single-byte text it is a separator
-    EXPECT_EQ(EntryNameForPath("C:\\" + hyo + "\\Work", 932), "Work");
-    EXPECT_TRUE(MbcsEndsWith("C:\\" + hyo + "\\", '\\', 932));
-    EXPECT_FALSE(MbcsEndsWith("C:\\" + hyo, '\\', 932));
-
-    // The first-run file: names longer than a read gives back are cut on a character boundary, so
-    // neither they nor the favourites after them are lost at the next start.
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string file = std::string(temp) + "TrovelNames" + std::to_string(::GetCurrentProcessId()) + ".INI";
-    std::string names;
-    for (int i = 0; i < 200; ++i)
-        names += hyo;
-    FILE* pFile = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(pFile, nullptr);
-    const std::string text = "[PathList]\nP0=C:\\A\\\nSN0=" + names + "\nID0=5000\nP1=C:\\B\\\nSN1=" +
-                             std::string(300, 'n') + "\nID1=5001\nP2=C:\\C\\\nsn2=C\nID2=5002\n";
-    std::fwrite(text.data(), 1, text.size(), pFile);
-    std::fclose(pFile);
-    ScratchRegistryRoot scratch;
-    HKEY hRoot = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Path().c_str(), 0, KEY_WRITE, &hRoot), ERROR_SUCCESS);
-    EXPECT_TRUE(scratch.Key().ImportIniFile(hRoot, file, 932));
-    ::RegCloseKey(hRoot);
-    ::DeleteFileA(file.c_str());
-    CDialogList dialogs;
-    CPathList paths;
-    LoadPathLists(scratch.Key(), dialogs, paths);
-    EXPECT_EQ(Describe(paths), (std::vector<std::string>{"C:\\A\\|" + names.substr(0, 258) + "|5000",
-                                                         "C:\\B\\|" + std::string(259, 'n') + "|5001",
-                                                         "C:\\C\\|C|5002"}));
+    // The display name of a folder whose own name ends in that byte's character is the whole name.
+    EXPECT_EQ(EntryNameForPath("C:\\Data\\" + hyoUtf8), hyoUtf8);
+    EXPECT_EQ(EntryNameForPath("C:\\" + hyoUtf8 + "\\Work"), "Work");
 }
 
 } // namespace

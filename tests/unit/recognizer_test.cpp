@@ -83,7 +83,7 @@ TEST(Recognition, RuleSetFollowsTheMajorVersion)
         {10, 0, 19041, OSCLASS_WIN2000},
     };
     for (const auto& c : cases) {
-        OSVERSIONINFOA info = {};
+        OSVERSIONINFOW info = {};
         info.dwOSVersionInfoSize = sizeof(info);
         info.dwPlatformId = VER_PLATFORM_WIN32_NT;
         info.dwMajorVersion = c.major;

@@ -29,7 +29,7 @@ TEST(SettingsStore, IntegersAreWrittenAsDecimalTextAndReadBack)
 TEST(SettingsStore, ReadIntParsesLeadingNumberOrGivesDefault)
 {
     const std::string zeros258(258, '0');
-    const struct { const char* label; std::string stored; int expected; } cases[] = {
+    const struct { const char* label; std::string stored; int expected; DWORD type = REG_SZ; } cases[] = {
         {"digit", Text("7"), 7},
         {"blank digit letters", Text(" 7abc"), 7},
         {"tab sign", Text("\t-12x"), -12},
@@ -40,30 +40,75 @@ TEST(SettingsStore, ReadIntParsesLeadingNumberOrGivesDefault)
         {"blanks", Text("   "), 42},
         {"sign only", Text("-"), 42},
         {"259 characters", Text(zeros258 + "7"), 7},
-        {"260 characters", Text(zeros258 + "07"), 42},
+        {"260 characters and more", Text(zeros258 + "07"), 7},
+        // The data ends after its last digit: what follows in memory must not be read as more digits.
         {"no terminator", std::string("12"), 12},
+        {"no terminator, odd length", std::string("12\0", 3), 12},
+        {"DWORD", std::string("\x39\x30\0\0", 4), 12345, REG_DWORD},
+        {"DWORD of a negative id", std::string("\xFF\xFF\xFF\xFF", 4), -1, REG_DWORD},
+        {"expandable text", Text("5001"), 5001, REG_EXPAND_SZ},
+        {"binary", std::string("\x07\0\0\0", 4), 42, REG_BINARY},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ScratchRegistryRoot scratch;
-        ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, scratch.Path() + "\\Sub", "V", c.stored));
+        std::string stored = c.stored;
+        if (c.type != REG_DWORD && c.type != REG_BINARY) { // UTF-16 as the platform stores text
+            const std::wstring wide = Utf8ToWide(c.stored);
+            stored.assign(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+        }
+        ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, scratch.Path() + "\\Sub", "V", stored, c.type, true));
         EXPECT_EQ(scratch.Key().ReadInt("Sub", "V", 42), c.expected);
+    }
+    // Text without a terminator ends with its data: digits past it in the buffer are not read.
+    const wchar_t buffer[] = L"1299";
+    EXPECT_EQ(RegistryText(REG_SZ, reinterpret_cast<const BYTE*>(buffer), 2 * sizeof(wchar_t)), "12");
+    EXPECT_EQ(RegistryText(REG_SZ, reinterpret_cast<const BYTE*>(buffer), 2 * sizeof(wchar_t) + 1), "12");
+}
+
+TEST(SettingsStore, TextsOfAnyLengthAndScriptAreStoredAsUnicodeAndReadWhole)
+{
+    const std::string mixed = "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB5\xD0\xBA\xD1\x82\xD1\x8B\\\xE5\xA0\xB1\xE5\x91\x8A\\"; // C:\Проекты\報告\ (proj)
+    const std::string snowmanTwice = "\xE2\x98\x83\xF0\x9F\x98\x80"; // ☃ and a character beyond 16 bits
+    const std::string texts[] = {"", "q", std::string(259, 'q'), std::string(260, 'q'), std::string(5000, 'q'), mixed,
+                                 snowmanTwice};
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text.size());
+        ScratchRegistryRoot scratch;
+        EXPECT_TRUE(scratch.Key().WriteString("Sub", "T", text));
+        EXPECT_EQ(RawValue(HKEY_CURRENT_USER, scratch.Path() + "\\Sub", "T"), Utf8ToWide(text) + L'\0');
+        EXPECT_EQ(scratch.Key().ReadString("Sub", "T", "dflt"), text);
     }
 }
 
-TEST(SettingsStore, ReadStringKeepsUpTo259Characters)
+TEST(SettingsStore, ValuesOtherToolsWriteAreReadAndAnUnchangedOneKeepsItsType)
 {
-    const struct { size_t length; bool fits; } cases[] = {
-        {0, true}, {1, true}, {259, true}, {260, false}, {1000, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.length);
-        ScratchRegistryRoot scratch;
-        const std::string text(c.length, 'q');
-        EXPECT_TRUE(scratch.Key().WriteString("Sub", "T", text.c_str()));
-        EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()),
-                  (std::vector<std::string>{"Sub\\", "Sub:<T>=<" + text + ">"}));
-        EXPECT_EQ(scratch.Key().ReadString("Sub", "T", "dflt"), c.fits ? text : "dflt");
-    }
+    ScratchRegistryRoot scratch;
+    const std::string sub = scratch.Path() + "\\Sub";
+    const std::wstring expand = L"%SystemRoot%\\Fav\\";
+    ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, sub, "P",
+                              std::string(reinterpret_cast<const char*>(expand.c_str()), (expand.size() + 1) * 2),
+                              REG_EXPAND_SZ, true));
+    ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, sub, "ID", std::string("\x89\x13\0\0", 4), REG_DWORD, true));
+    wchar_t windowsDir[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"SystemRoot", windowsDir, MAX_PATH);
+    const std::string expanded = WideToUtf8(windowsDir) + "\\Fav\\";
+    const CRegistryKey& reg = scratch.Key();
+    EXPECT_EQ(reg.ReadString("Sub", "P", ""), expanded);
+    EXPECT_EQ(reg.ReadInt("Sub", "ID", 0), 5001);
+
+    // Written again with what it reads as: left as it is, type and spelling.
+    EXPECT_TRUE(reg.UpdateString("Sub", "P", expanded));
+    EXPECT_TRUE(reg.UpdateInt("Sub", "ID", 5001));
+    EXPECT_EQ(RawValueType(HKEY_CURRENT_USER, sub, "P"), (DWORD)REG_EXPAND_SZ);
+    EXPECT_EQ(RawValue(HKEY_CURRENT_USER, sub, "P"), expand + L'\0');
+    EXPECT_EQ(RawValueType(HKEY_CURRENT_USER, sub, "ID"), (DWORD)REG_DWORD);
+    // Changed: written as the program writes, REG_SZ.
+    EXPECT_TRUE(reg.UpdateString("Sub", "P", "D:\\Other\\"));
+    EXPECT_TRUE(reg.UpdateInt("Sub", "ID", 5002));
+    EXPECT_EQ(RawValueType(HKEY_CURRENT_USER, sub, "P"), (DWORD)REG_SZ);
+    EXPECT_EQ(reg.ReadString("Sub", "P", ""), "D:\\Other\\");
+    EXPECT_EQ(reg.ReadInt("Sub", "ID", 0), 5002);
 }
 
 TEST(SettingsStore, MissingKeysGiveDefaultsWithoutBeingCreatedAndWritesCreateThem)
@@ -159,7 +204,6 @@ protected:
 
 TEST_F(FirstRunImport, LinesBecomeKeysAndValuesBelowTheNewRootOnly)
 {
-    const std::string a514(514, 'a');
     const struct { const char* label; std::string file; std::vector<std::string> expected; } cases[] = {
         {"example", "[Tree]\nNet=0\n", {"Tree\\", "Tree:<Net>=<0>"}},
         {"blanks around and inside brackets, CRLF", " \t[  Tree \t] \r\nNet=0\r\n", {"Tree\\", "Tree:<Net>=<0>"}},
@@ -169,9 +213,9 @@ TEST_F(FirstRunImport, LinesBecomeKeysAndValuesBelowTheNewRootOnly)
         {"empty section names select the root", "[]\nHelp=1\n[ ]\nX=2\n", {":<Help>=<1>", ":<X>=<2>"}},
         {"nested section names", "[Outer\\Inner]\nX=1\n[Outer]\nY=\n",
          {"Outer\\", "Outer:<Y>=<>", "Outer\\Inner\\", "Outer\\Inner:<X>=<1>"}},
-        {"lines over 519 characters are read in pieces",
+        {"long lines are read whole",
          "[Tree]\nLong=" + std::string(600, 'a') + "\n" + std::string(530, 'x') + "=5\n",
-         {"Tree\\", "Tree:<Long>=<" + a514 + ">", "Tree:<xxxxxxxxxxx>=<5>"}},
+         {"Tree\\", "Tree:<Long>=<" + std::string(600, 'a') + ">", "Tree:<" + std::string(530, 'x') + ">=<5>"}},
         {"NUL bytes end a line's text", std::string("[Tree]\0junk\nNe\0t=1\nNet=0\n", 25),
          {"Tree\\", "Tree:<Net>=<0>"}},
         {"no final newline", "[Tree]\nNet=0", {"Tree\\", "Tree:<Net>=<0>"}},

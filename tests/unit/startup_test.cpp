@@ -31,15 +31,15 @@ TEST(OsGate, OnlyTheNtPlatformPasses)
         {FALSE, VER_PLATFORM_WIN32_NT, 5, FALSE}, // a failed query counts as platform 0
     };
     for (const auto& c : cases) {
-        OSVERSIONINFOA info = {};
+        OSVERSIONINFOW info = {};
         info.dwOSVersionInfoSize = sizeof(info);
         info.dwPlatformId = c.platform;
         info.dwMajorVersion = c.major;
         EXPECT_EQ(PassesOsGate(c.queried, info), c.passes) << "platform " << c.platform << " queried " << c.queried;
     }
-    OSVERSIONINFOA running;
+    OSVERSIONINFOW running;
     EXPECT_TRUE(QueryOsVersion(running));
-    EXPECT_EQ(running.dwOSVersionInfoSize, 148u);
+    EXPECT_EQ(running.dwOSVersionInfoSize, (DWORD)sizeof(OSVERSIONINFOW));
 }
 
 std::string Str(const RECT& r)
@@ -120,6 +120,14 @@ protected:
         EXPECT_FALSE(::IsWindowVisible(m_hFrame));
     }
 
+    // One favourite as any copy of the program saves it.
+    void StoreFavourite(const std::string& path, const std::string& name)
+    {
+        CDialogList dialogs;
+        CPathList paths;
+        paths.push_back(std::make_unique<PathEntry>(PathEntry{path, name, 5000}));
+        ASSERT_TRUE(SavePathLists(m_scratch.Key(), dialogs, paths));
+    }
     void Shutdown()
     {
         ::SendMessageA(m_hView, WM_COMMAND, ID_SHUTDOWN, 0);
@@ -153,6 +161,32 @@ TEST_F(InProcessStart, NewUserHelpOpensAtTheFirstStartOnly)
 
     Launch();
     EXPECT_TRUE(TestApp().m_helpCalls.empty());
+}
+
+TEST_F(InProcessStart, NewUserHelpThatDoesNotOpenIsOfferedAgainAtTheNextStart)
+{
+    // A help file that is missing (or that the viewer refuses) shows nothing: the user has seen no help.
+    TestApp().m_bHelpOpens = FALSE;
+    Launch();
+    EXPECT_EQ(TestApp().m_helpCalls.size(), 1u);
+    EXPECT_EQ(m_scratch.Key().ReadString("Newbie", "Help", "unset"), "unset");
+    Shutdown();
+    TestApp().m_bHelpOpens = TRUE;
+    Launch();
+    EXPECT_EQ(TestApp().m_helpCalls.size(), 1u);
+    EXPECT_EQ(m_scratch.Key().ReadString("Newbie", "Help", ""), "1");
+}
+
+TEST_F(InProcessStart, AnExitThatChangedNothingLeavesAnotherCopysChangeInPlace)
+{
+    StoreFavourite("C:\\Mine\\", "Mine");
+    Launch();
+    ASSERT_EQ(m_pView->m_pathList.size(), 1u);
+    // Meanwhile another copy (another session's, sharing the machine key) saves its own list.
+    StoreFavourite("C:\\Theirs\\", "Theirs");
+    Shutdown();
+    EXPECT_EQ(m_scratch.Key().ReadString("PathList", "P0", ""), "C:\\Theirs\\");
+    EXPECT_EQ(m_scratch.Key().ReadString("PathList", "SN0", ""), "Theirs");
 }
 
 TEST_F(InProcessStart, HiddenFrameIsPlacedAroundTheGroupBoxAndCannotBeResized)
@@ -276,6 +310,8 @@ private:
 TEST_F(InProcessStart, AppCloseWhileTheIconBoxIsUpWaitsForTheBox)
 {
     Create();
+    // A change of this run's, so that the end has something to save.
+    m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Saved\\", "Saved", 5000}));
     // The shell knows an icon of the view's window and id already: the start's add fails.
     NOTIFYICONDATAA nid = {};
     nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -294,7 +330,8 @@ TEST_F(InProcessStart, AppCloseWhileTheIconBoxIsUpWaitsForTheBox)
     }
     EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
     EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"),
-              (std::vector<std::string>{":<ID0>=<0>", ":<P0>=<>", ":<SN0>=<>"}));
+              (std::vector<std::string>{":<ID0>=<5000>", ":<ID1>=<0>", ":<P0>=<C:\\Saved\\>", ":<P1>=<>",
+                                        ":<SN0>=<Saved>", ":<SN1>=<>"}));
     ::Shell_NotifyIconA(NIM_DELETE, &nid);
 }
 
