@@ -189,11 +189,13 @@ FunctionEnd
 
 Function StartTrovel
   StrCpy $Started 1
-  ${If} $MultiUser.InstallMode == "AllUsers"
+  ; An administrator's setup runs elevated in either mode (execution level "highest").
+  ${If} $MultiUser.Privileges == "Admin"
+  ${OrIf} $MultiUser.Privileges == "Power"
     ; Through the running shell, so Trovel runs as the user and not with the installer's elevation.
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\Trovel.exe"'
   ${Else}
-    ; Setup runs as the user without elevation: Trovel inherits just that.
+    ; A standard user's setup is not elevated: Trovel inherits just that.
     Exec '"$INSTDIR\Trovel.exe"'
   ${EndIf}
 FunctionEnd
