@@ -1,5 +1,9 @@
 // The real Trovel.exe, started as a separate process: hidden, in the tray, its settings and close rules.
 #include "tests/support/RegistryDump.h"
+#include "tests/harness/Harness.h"
+#include "app/RegistryKey.h"
+#include "fw/TextConv.h"
+#include "paths/PathList.h"
 #include "tests/support/TrayProbe.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +14,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -364,6 +369,111 @@ TEST(EndToEnd, HlpFileBesideTheProgramIsPreferredAndAskedForUntilItOpens)
     ::DeleteFileA(help.c_str());
     ::DeleteFileA(chm.c_str());
     ::RemoveDirectoryA(dir.c_str());
+}
+
+// Runs a helper to its end; true when it succeeded.
+bool RunHelper(const std::string& exe, const std::string& arguments)
+{
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    DWORD code = 1;
+    if (::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code == 0;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string hex;
+    char digits[3];
+    for (unsigned char c : bytes) {
+        std::snprintf(digits, sizeof(digits), "%02x", c);
+        hex += digits;
+    }
+    return hex;
+}
+
+// Run in the system's code page: 1252 as CTest finds each case, and 932 once more under the Japanese
+// locale (tests/CMakeLists.txt), since Wine takes the code page from the locale a program starts in.
+TEST(EndToEnd, AStoreAndASettingsFileWrittenInTheSystemsCodePageReadAsBefore)
+{
+    // 表 in code page 932 is 0x95 0x5C: its second byte is a backslash. 130 of them are 260 bytes,
+    // a path the earlier program kept but could not read back, losing every favourite after it.
+    std::string long932 = "C:\\", longUtf8 = "C:\\";
+    for (int i = 0; i < 130; ++i) {
+        long932 += "\x95\x5C";
+        longUtf8 += "\xE8\xA1\xA8";
+    }
+    const struct {
+        UINT codePage;
+        std::string folder, name;         // the bytes, in the code page
+        std::string folderUtf8, nameUtf8; // the characters they are
+    } cases[] = {
+        {1252, "C:\\Caf\xE9\\", "Caf\xE9 \xBD", "C:\\Caf\xC3\xA9\\", "Caf\xC3\xA9 \xC2\xBD"},
+        {932, long932 + "\\", "\x93\xFA\x96\x7B", longUtf8 + "\\", "\xE6\x97\xA5\xE6\x9C\xAC"},
+    };
+    const std::vector<PathEntry> more = {{"C:\\B\\", "B", 5001}, {"C:\\C\\", "C", 5002}};
+    auto expectRead = [&](const std::string& folder, const std::string& name) {
+        CRegistryKey store;
+        store.m_hRoot = HKEY_LOCAL_MACHINE;
+        store.m_strKey = kUserRoot; // the same path, in the machine key's 32-bit view
+        store.m_samView = KEY_WOW64_32KEY;
+        CDialogList dialogs;
+        CPathList paths;
+        LoadPathLists(store, dialogs, paths);
+        ASSERT_EQ(paths.size(), 3u);
+        EXPECT_EQ(paths[0]->strPath, folder);
+        EXPECT_EQ(paths[0]->strName, name);
+        EXPECT_EQ(*paths[1], more[0]);
+        EXPECT_EQ(*paths[2], more[1]);
+    };
+    // The run under the Japanese locale must really have code page 932, or it would test 1252 again.
+    char expected[16] = {};
+    if (::GetEnvironmentVariableA("TROVEL_EXPECT_ACP", expected, sizeof(expected)) > 0)
+        ASSERT_EQ(::GetACP(), (UINT)std::atoi(expected));
+    bool tested = false;
+    for (const auto& c : cases) {
+        if (c.codePage != ::GetACP())
+            continue;
+        tested = true;
+        SCOPED_TRACE(c.codePage);
+
+        // The first-run file, in the system's code page as ever; imported by the real program.
+        ForgetInstallation();
+        std::string file = "[PathList]\r\nP0=" + c.folder + "\r\nSN0=" + c.name + "\r\nID0=5000\r\n";
+        for (size_t i = 0; i < more.size(); ++i)
+            file += "P" + std::to_string(i + 1) + "=" + more[i].strPath + "\r\nSN" + std::to_string(i + 1) + "=" +
+                    more[i].strName + "\r\nID" + std::to_string(i + 1) + "=" + std::to_string(more[i].nID) + "\r\n";
+        WriteSettingsFile(file);
+        {
+            TrovelProcess trovel;
+            ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+            ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+            ASSERT_TRUE(trovel.WaitForExit());
+        }
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "P0"), Utf8ToWide(c.folderUtf8) + L'\0');
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "SN0"), Utf8ToWide(c.nameUtf8) + L'\0');
+        expectRead(c.folderUtf8, c.nameUtf8);
+
+        // A store the earlier program wrote, with the ANSI calls in that code page.
+        ForgetInstallation();
+        const std::string key = std::string(kUserRoot) + "\\PathList";
+        const std::pair<const char*, std::string> values[] = {
+            {"P0", c.folder},         {"SN0", c.name},          {"ID0", "5000"}, {"P1", more[0].strPath},
+            {"SN1", more[0].strName}, {"ID1", "5001"},          {"P2", more[1].strPath},
+            {"SN2", more[1].strName}, {"ID2", "5002"}};
+        for (const auto& v : values)
+            ASSERT_TRUE(RunHelper(TROVEL_HELPER("trovel_old_store"), "\"" + key + "\" " + v.first + " " + Hex(v.second)));
+        expectRead(c.folderUtf8, c.nameUtf8);
+    }
+    EXPECT_TRUE(tested) << "no case for code page " << ::GetACP();
+    ForgetInstallation();
 }
 
 TEST(EndToEnd, SecondStartBringsUpTheRunningCopysPreferencesAndEnds)
