@@ -209,6 +209,8 @@ private:
 
     // The help viewer's windows, and what they own (tool tips), are meant to show; the program's
     // own windows are not.
+public:
+    // One look at the process's windows.
     void Sample()
     {
         for (HWND hWnd : TopLevelWindows()) {
@@ -220,6 +222,8 @@ private:
             m_strSawVisibleClass = className;
         }
     }
+
+private:
 
     // The viewer's windows: "HH Parent", and its "HH Popup" that flashes up as the index loads.
     static bool IsHtmlHelp(HWND hWnd)
@@ -550,9 +554,13 @@ TEST(EndToEnd, MachineKeyClosedToTheUserKeepsTheirSettingsInAKeyOfTheirOwn)
     for (int start = 1; start <= 2; ++start) {
         TrovelProcess trovel;
         ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        // Answered once the start routine is over: a box it put up is on the screen now, and stays
+        // until answered, so this one look cannot miss it.
+        ASSERT_TRUE(Send(trovel.Frame(), WM_NULL));
+        trovel.Sample();
+        EXPECT_FALSE(trovel.SawVisibleWindow()) << trovel.SawVisibleClass(); // saved, so nothing to tell
         ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
         ASSERT_TRUE(trovel.WaitForExit());
-        EXPECT_FALSE(trovel.SawVisibleWindow()); // saved, so nothing to tell
         EXPECT_TRUE(trovel.HelpViewers().empty()); // the new-user flag set beforehand holds
     }
     EXPECT_EQ(DumpKeyTree(HKEY_LOCAL_MACHINE, kRoot), machine);
