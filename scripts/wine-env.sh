@@ -172,17 +172,20 @@ trovel_wine_start() {
             trovel_wine_template "$display" || return 1
         fi
         trovel_wine_copy_prefix "$TROVEL_WINE_TEMPLATE" "$slot/prefix"
-        # Drive R: is a folder of the slot's own, which a test can remove to pull the drive away,
-        # as a stick is unplugged; TROVEL_DRIVE_R names it.
-        mkdir -p "$slot/drive_r"
-        ln -sfn "$slot/drive_r" "$slot/prefix/dosdevices/r:"
+        # For tests (TROVEL_TEST_DRIVE=1, set by test.sh), drive R: is a folder of the slot's own,
+        # which a test can remove to pull the drive away, as a stick is unplugged; TROVEL_DRIVE_R
+        # names it.
+        if [ "${TROVEL_TEST_DRIVE:-}" = 1 ]; then
+            mkdir -p "$slot/drive_r"
+            ln -sfn "$slot/drive_r" "$slot/prefix/dosdevices/r:"
+        fi
         # env: plain NAME=VALUE lines (for env(1) and grep); env.sh: the same for the shell's '.'.
         {
             trovel_wine_common_env
             echo "WINEPREFIX=$slot/prefix"
             echo "DISPLAY=$display"
             echo "HOME=$TROVEL_WINE_RUN/home"
-            echo "TROVEL_DRIVE_R=$slot/drive_r"
+            [ "${TROVEL_TEST_DRIVE:-}" = 1 ] && echo "TROVEL_DRIVE_R=$slot/drive_r"
             echo "TROVEL_LOCALES=$TROVEL_LOCALES"
         } > "$slot/env"
         local assignment

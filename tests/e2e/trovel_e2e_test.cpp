@@ -392,17 +392,6 @@ bool RunHelper(const std::string& exe, const std::string& arguments)
     return code == 0;
 }
 
-std::string Hex(const std::string& bytes)
-{
-    std::string hex;
-    char digits[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(digits, sizeof(digits), "%02x", c);
-        hex += digits;
-    }
-    return hex;
-}
-
 // Run in the system's code page: 1252 as CTest finds each case, and 932 once more under the Japanese
 // locale (tests/CMakeLists.txt), since Wine takes the code page from the locale a program starts in.
 TEST(EndToEnd, AStoreAndASettingsFileWrittenInTheSystemsCodePageReadAsBefore)
@@ -473,7 +462,7 @@ TEST(EndToEnd, AStoreAndASettingsFileWrittenInTheSystemsCodePageReadAsBefore)
             {"SN1", more[0].strName}, {"ID1", "5001"},          {"P2", more[1].strPath},
             {"SN2", more[1].strName}, {"ID2", "5002"}};
         for (const auto& v : values)
-            ASSERT_TRUE(RunHelper(TROVEL_HELPER("trovel_old_store"), "\"" + key + "\" " + v.first + " " + Hex(v.second)));
+            ASSERT_TRUE(RunHelper(TROVEL_HELPER("trovel_old_store"), "\"" + key + "\" " + v.first + " " + HexOf(v.second)));
         expectRead(c.folderUtf8, c.nameUtf8);
     }
     EXPECT_TRUE(tested) << "no case for code page " << ::GetACP();
