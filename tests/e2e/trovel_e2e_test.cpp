@@ -72,11 +72,11 @@ class TrovelProcess {
 public:
     explicit TrovelProcess(const std::string& arguments = "", const std::string& exe = TROVEL_EXE)
     {
-        std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-        STARTUPINFOA si = {};
+        std::wstring commandLine = Utf8ToWide("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments));
+        STARTUPINFOW si = {};
         si.cb = sizeof(si);
-        m_bStarted =
-            ::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
+        m_bStarted = ::CreateProcessW(Utf8ToWide(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &si, &m_pi);
     }
 
     ~TrovelProcess()
@@ -340,6 +340,37 @@ TEST(EndToEnd, HtmlHelpOpensAtTheNewUserTopicThenFromHelpTopicsAndEndsWithTrovel
     EXPECT_EQ(second.HtmlHelpWindow(), nullptr);
     ::PostMessageA(second.Frame(), kAppClose, 0, 0);
     EXPECT_TRUE(second.WaitForExit());
+}
+
+TEST(EndToEnd, HelpOpensFromAFolderNoCodePageSpellsAndOneThatIsMissingLeavesTheFlagUnset)
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::string dir = WideToUtf8(temp) + "\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0\xBC\xD0\xBC\xD1\x8B \xE2\x98\x83\\"; // Программы ☃
+    ::CreateDirectoryW(Utf8ToWide(dir).c_str(), nullptr);
+    const std::string exe = dir + "Trovel.exe", chm = dir + "Trovel.chm";
+    const std::string builtExe = TROVEL_EXE;
+    ASSERT_TRUE(::CopyFileW(Utf8ToWide(builtExe).c_str(), Utf8ToWide(exe).c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(Utf8ToWide(builtExe.substr(0, builtExe.rfind('\\') + 1) + "Trovel.chm").c_str(),
+                            Utf8ToWide(chm).c_str(), FALSE));
+    for (bool withHelp : {true, false}) {
+        SCOPED_TRACE(withHelp ? "help beside it" : "help missing");
+        if (!withHelp)
+            ASSERT_TRUE(::DeleteFileW(Utf8ToWide(chm).c_str()));
+        ForgetInstallation();
+        TrovelProcess trovel("", exe);
+        ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        if (withHelp)
+            EXPECT_TRUE(trovel.WaitUntil([&] { return trovel.HtmlHelpWindow() != nullptr; }));
+        ASSERT_TRUE(Send(trovel.Frame(), WM_NULL)); // the start routine has finished
+        EXPECT_EQ(trovel.HtmlHelpWindow() != nullptr, withHelp);
+        // Set only when the help really opened: without it the next start offers it again.
+        EXPECT_EQ(Stored("Newbie"), withHelp ? std::vector<std::string>{":<Help>=<1>"} : std::vector<std::string>{});
+        ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+        ASSERT_TRUE(trovel.WaitForExit());
+    }
+    ::DeleteFileW(Utf8ToWide(exe).c_str());
+    ::RemoveDirectoryW(Utf8ToWide(dir).c_str());
 }
 
 TEST(EndToEnd, HlpFileBesideTheProgramIsPreferredAndAskedForUntilItOpens)
