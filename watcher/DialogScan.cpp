@@ -92,7 +92,12 @@ void CTrovelView::InspectWindow(HWND hWnd)
     // Handles fit in 32 bits on both flavours; the trace shows eight digits either way.
     char szHandle[16];
     std::snprintf(szHandle, sizeof(szHandle), "0x%.8x", (unsigned)(UINT_PTR)hWnd);
-    m_strWindowInfo = std::string(szHandle) + " \"" + title + "\" " + className;
+    // Appended into the kept string: no new allocation per window once it has grown.
+    m_strWindowInfo.assign(szHandle);
+    m_strWindowInfo += " \"";
+    m_strWindowInfo += title;
+    m_strWindowInfo += "\" ";
+    m_strWindowInfo += className;
     if (m_pTraceFile != nullptr) {
         m_strTraceLines += m_strWindowInfo;
         m_strTraceLines += '\n'; // the text-mode stream makes it CR LF

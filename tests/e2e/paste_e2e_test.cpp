@@ -101,17 +101,6 @@ bool SetValue(const std::string& subKey, const char* pszName, const std::string&
                          true);
 }
 
-std::string Hex(const std::string& bytes)
-{
-    std::string hex;
-    char digits[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(digits, sizeof(digits), "%02x", c);
-        hex += digits;
-    }
-    return hex;
-}
-
 bool FileExists(const std::string& path)
 {
     return ::GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -383,7 +372,7 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsAreLeftA
         SCOPED_TRACE(std::string(c.kind) + " " + c.typed);
         ::DeleteFileA((m_dir + "\\result.txt").c_str());
         Process program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
-                        std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + Hex(c.typed));
+                        std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + HexOf(c.typed));
         ASSERT_TRUE(program.m_bStarted);
         HWND hDialog = nullptr, hField = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&

@@ -228,4 +228,20 @@ TEST_F(PreferencesTest, AFolderNamedInThreeScriptsIsStoredExactly)
     EXPECT_EQ(RawValue(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList", "SN0"), Utf8ToWide(name) + L'\0');
 }
 
+TEST_F(PreferencesTest, AFolderWhosePathWindowsWouldNotTakeIsRefusedWithAMessage)
+{
+    // Made through the long-path form; the tree lists it, but as a favourite its path (with the
+    // backslash) would be past what the file calls take.
+    const std::string parent = Make("deep");
+    const std::string folder = parent + "\\" + std::string(258 - parent.size(), 'x'); // 259 characters
+    ASSERT_TRUE(::CreateDirectoryW(Utf8ToWide("\\\\?\\" + folder).c_str(), nullptr));
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        AddFolder(page, folder);
+        EXPECT_EQ(s_boxes, Texts{std::string("Trovel|") + CPage1::kPathTooLongText});
+        EXPECT_TRUE(ListRows(page.m_listPaths.m_hWnd).empty());
+        Press(hSheet, PSBTN_CANCEL);
+    }));
+    ::RemoveDirectoryW(Utf8ToWide("\\\\?\\" + folder).c_str());
+}
+
 } // namespace
