@@ -183,7 +183,11 @@ LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
         composed = ComposePastePath(folder, typed);
         if (!WriteField(kind, hField, composed)) {
             failure = SendFailure(PasteFailure::NotTaken);
-        } else if (!ForeignTextIs(hField, composed)) {
+        } else if (std::string held; !ReadForeignText(hField, held)) {
+            // It took the text but is slow to answer: what it holds now is not known, and a restore
+            // that arrived late would overwrite whatever the user types next.
+            failure = SendFailure(PasteFailure::NoAnswer);
+        } else if (held != composed) {
             failure = PasteFailure::NotTaken;
             // A field that kept part of the path would mislead: give back exactly what the user had typed.
             WriteField(kind, hField, typed);
