@@ -6,13 +6,11 @@
 
 #include <string>
 
-extern const wchar_t kRunKeyPath[];   // Software\Microsoft\Windows\CurrentVersion\Run, under HKCU
-extern const wchar_t kRunValueName[]; // "Trovel"
+extern const char kRunKeyPath[];   // Software\Microsoft\Windows\CurrentVersion\Run, under HKCU
+extern const char kRunValueName[]; // "Trovel"
 
 // The Run value's text for an exe: its path in double quotes.
-std::wstring StartCommandFor(const std::wstring& exePath);
-// The full path of the running exe (GetModuleFileNameW, at any length); "" when it cannot be read.
-std::wstring RunningExePath();
+std::string StartCommandFor(const std::string& exePath);
 
 // Whether the value is there, whatever copy of Trovel it names.
 bool StartsWithWindows();

@@ -9,11 +9,12 @@ namespace {
 bool RunValue(DWORD& type, std::wstring& text)
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Utf8ToWide(kRunKeyPath).c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
         return false;
     wchar_t data[1024] = {};
     DWORD size = sizeof(data) - sizeof(wchar_t);
-    const LONG result = ::RegQueryValueExW(hKey, kRunValueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    const LONG result = ::RegQueryValueExW(hKey, Utf8ToWide(kRunValueName).c_str(), nullptr, &type,
+                                           reinterpret_cast<BYTE*>(data), &size);
     ::RegCloseKey(hKey);
     text = data;
     return result == ERROR_SUCCESS;
@@ -26,12 +27,24 @@ std::wstring ThisExe()
     return path;
 }
 
+// Another copy's value, written as the setup or that copy would.
+void WriteOtherRunValue(const wchar_t* pszCommand, DWORD cbCommand)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Utf8ToWide(kRunKeyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &hKey, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(hKey, Utf8ToWide(kRunValueName).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(pszCommand),
+                     cbCommand);
+    ::RegCloseKey(hKey);
+}
+
 bool Checked(HWND hBox) { return ::SendMessageW(hBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 TEST(StartWithWindows, WritesTheQuotedPathOfTheRunningExeAndRemovesIt)
 {
-    EXPECT_EQ(StartCommandFor(L"C:\\Program Files\\Trovel\\Trovel.exe"), L"\"C:\\Program Files\\Trovel\\Trovel.exe\"");
-    EXPECT_EQ(RunningExePath(), ThisExe());
+    EXPECT_EQ(StartCommandFor("C:\\Program Files\\Trovel\\Trovel.exe"), "\"C:\\Program Files\\Trovel\\Trovel.exe\"");
+    EXPECT_EQ(Utf8ToWide(AfxGetModuleFileName(nullptr)), ThisExe());
 
     DWORD type = 0;
     std::wstring text;
@@ -46,11 +59,8 @@ TEST(StartWithWindows, WritesTheQuotedPathOfTheRunningExeAndRemovesIt)
     EXPECT_EQ(text, L"\"" + ThisExe() + L"\"");
 
     // A value another copy wrote (the setup's, say) counts as on.
-    HKEY hKey = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_SET_VALUE, &hKey), ERROR_SUCCESS);
     const wchar_t other[] = L"\"C:\\Elsewhere\\Trovel.exe\"";
-    ::RegSetValueExW(hKey, kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof(other));
-    ::RegCloseKey(hKey);
+    WriteOtherRunValue(other, sizeof(other));
     EXPECT_TRUE(StartsWithWindows());
 
     ASSERT_TRUE(SetStartsWithWindows(false));
@@ -90,11 +100,8 @@ TEST_F(PreferencesTest, StartWithWindowsBoxWritesAndRemovesTheRunValue)
     }
 
     // Another copy's value, box left as it is: untouched.
-    HKEY hKey = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr), ERROR_SUCCESS);
     const wchar_t other[] = L"\"C:\\Elsewhere\\Trovel.exe\"";
-    ::RegSetValueExW(hKey, kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof(other));
-    ::RegCloseKey(hKey);
+    WriteOtherRunValue(other, sizeof(other));
     ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1&) {
         EXPECT_TRUE(Checked(::GetDlgItem(ShowPage2(hSheet)->m_hWnd, IDC_CHECK_START_WITH_WINDOWS)));
         Press(hSheet, PSBTN_OK);
