@@ -184,6 +184,10 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return OnExternalShutdown(wParam, lParam);
     case WM_APP_PREFERENCES:
         return OnShowPreferences(wParam, lParam);
+    case 0x02E0: // WM_DPICHANGED, which the headers of the oldest Windows lack
+        if (auto pView = dynamic_cast<CTrovelView*>(GetActiveView()))
+            pView->OnDpiChanged(LOWORD(wParam));
+        return 0;
     case WM_ENDSESSION:
         if (wParam && IsViewBusy()) {
             OnEndSessionWhileBusy();

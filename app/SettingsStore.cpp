@@ -176,10 +176,13 @@ REGSAM MachineViewFlags(bool b64BitProgram, bool bOn64BitWindows)
 
 bool RunningOnWow64()
 {
-    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
-    auto pfn = AfxGetSystemProc<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process");
+    return RunningOnWow64(AfxGetSystemProc<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process"));
+}
+
+bool RunningOnWow64(IsWow64ProcessFn pfnIsWow64)
+{
     BOOL bWow64 = FALSE;
-    return pfn != nullptr && pfn(::GetCurrentProcess(), &bWow64) && bWow64;
+    return pfnIsWow64 != nullptr && pfnIsWow64(::GetCurrentProcess(), &bWow64) && bWow64;
 }
 
 BOOL CopyKeyTree(HKEY hSource, HKEY hDest, REGSAM samSourceView, const std::function<bool()>& fnStep)

@@ -42,8 +42,11 @@ SettingsPlaces DefaultSettingsPlaces(const std::string& appName);
 // On 64-bit Windows both flavours keep the machine key in its 32-bit view, where 32-bit installs
 // always had it; Windows 2000 rejects the flag, so it is given only there.
 REGSAM MachineViewFlags(bool b64BitProgram, bool bOn64BitWindows);
-// Whether this 32-bit program runs on 64-bit Windows; looked up at run time (absent before XP SP2).
+// Whether this 32-bit program runs on 64-bit Windows; IsWow64Process is looked up at run time (absent
+// before XP SP2). A test hands in its own function in its place; null means the system has none.
+using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 bool RunningOnWow64();
+bool RunningOnWow64(IsWow64ProcessFn pfnIsWow64);
 
 // Copies every value (type and data as they are) and every sub-key of hSource into hDest, values over
 // those of the same name. fnStep, when given, is asked before each value; false stops the copy.

@@ -21,16 +21,16 @@ const char kBenchRoot[] = "Software\\Trovel Bench";
 const char kWindowClass[] = "TrovelBenchWindow";
 constexpr int kRounds = 31;
 
-// What any scan must do at least: the three texts of every top-level window.
+// What any scan must do at least: the three texts of every top-level window, as Unicode.
 BOOL CALLBACK BareEnumProc(HWND hWnd, LPARAM lParam)
 {
-    char title[257], className[257], ownerTitle[257];
-    ::GetWindowTextA(hWnd, title, 256);
-    ::GetClassNameA(hWnd, className, 256);
-    ownerTitle[0] = '\0';
-    HWND hOwner = (HWND)::GetWindowLongPtrA(hWnd, GWLP_HWNDPARENT);
+    wchar_t title[257], className[257], ownerTitle[257];
+    ::GetWindowTextW(hWnd, title, 256);
+    ::GetClassNameW(hWnd, className, 256);
+    ownerTitle[0] = L'\0';
+    HWND hOwner = (HWND)::GetWindowLongPtrW(hWnd, GWLP_HWNDPARENT);
     if (hOwner != nullptr)
-        ::GetWindowTextA(hOwner, ownerTitle, 256);
+        ::GetWindowTextW(hOwner, ownerTitle, 256);
     *reinterpret_cast<size_t*>(lParam) += title[0] + className[0] + ownerTitle[0]; // keeps the reads
     return TRUE;
 }

@@ -23,6 +23,9 @@ INT_PTR CDialog::DoModal()
 BOOL CDialog::OnInitDialog()
 {
     UpdateData(FALSE);
+    // A box placed from its owner's corner can reach past the screen at large scales.
+    if ((::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD) == 0)
+        AfxKeepInsideWorkArea(m_hWnd);
     return TRUE;
 }
 

@@ -117,6 +117,8 @@ int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam)
             PendingSheet()->Attach(hWnd);
             PendingSheet() = nullptr;
         }
+        // Placed from the hidden frame's corner, the sheet would reach past the screen at 150 %.
+        AfxKeepInsideWorkArea(hWnd);
         break;
     default:
         break;

@@ -35,12 +35,73 @@ FARPROC AfxGetSystemProc(const char* pszModule, const char* pszName)
     return hModule != nullptr ? ::GetProcAddress(hModule, pszName) : nullptr;
 }
 
-HICON AfxLoadSmallIcon(UINT nIDResource)
+int AfxSmallIconSize(UINT dpi)
 {
+    if (dpi == 0)
+        return ::GetSystemMetrics(SM_CXSMICON);
+    // Windows 10 1607 and later size metrics for any DPI; before, the small icon scales with it.
+    using ForDpiFn = int(WINAPI*)(int, UINT);
+    if (auto pfn = AfxGetSystemProc<ForDpiFn>("user32.dll", "GetSystemMetricsForDpi"))
+        return pfn(SM_CXSMICON, dpi);
+    return ::MulDiv(16, (int)dpi, 96);
+}
+
+HICON AfxLoadSmallIcon(UINT nIDResource, UINT dpi)
+{
+    if (dpi == 0) {
+        // Vista and later: the size the shell asks for, scaled down from a larger image if needed.
+        using MetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+        if (auto pfn = AfxGetSystemProc<MetricFn>("comctl32.dll", "LoadIconMetric")) {
+            HICON hIcon = nullptr;
+            if (SUCCEEDED(pfn(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource), 0 /* LIM_SMALL */, &hIcon)))
+                return hIcon;
+        }
+    }
     // LoadIcon would give the large image for the shell to shrink. Not LR_SHARED: older systems
     // share one image per resource whatever size was asked for.
-    return (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource), IMAGE_ICON,
-                               ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
+    const int size = AfxSmallIconSize(dpi);
+    return (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource), IMAGE_ICON, size, size, 0);
+}
+
+void AfxKeepInsideWorkArea(HWND hWnd)
+{
+    RECT rcWnd = {}, rcWork = {};
+    if (hWnd == nullptr || !::GetWindowRect(hWnd, &rcWnd))
+        return;
+    // Windows 98 / 2000 and later have monitors; NT 4.0 has one screen and its work area.
+    struct MonitorInfo { DWORD cbSize; RECT rcMonitor, rcWork; DWORD dwFlags; }; // MONITORINFO
+    using FromWindowFn = HANDLE(WINAPI*)(HWND, DWORD);
+    using InfoFn = BOOL(WINAPI*)(HANDLE, MonitorInfo*);
+    auto pfnFromWindow = AfxGetSystemProc<FromWindowFn>("user32.dll", "MonitorFromWindow");
+    auto pfnInfo = AfxGetSystemProc<InfoFn>("user32.dll", "GetMonitorInfoW");
+    MonitorInfo info = {sizeof(info), {}, {}, 0};
+    HANDLE hMonitor = pfnFromWindow != nullptr ? pfnFromWindow(hWnd, 2 /* MONITOR_DEFAULTTONEAREST */) : nullptr;
+    if (hMonitor != nullptr && pfnInfo != nullptr && pfnInfo(hMonitor, &info))
+        rcWork = info.rcWork;
+    else if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWork, 0))
+        return;
+    const LONG width = rcWnd.right - rcWnd.left, height = rcWnd.bottom - rcWnd.top;
+    LONG x = rcWnd.left, y = rcWnd.top;
+    if (x + width > rcWork.right)
+        x = rcWork.right - width;
+    if (y + height > rcWork.bottom)
+        y = rcWork.bottom - height;
+    if (x < rcWork.left)
+        x = rcWork.left;
+    if (y < rcWork.top)
+        y = rcWork.top;
+    if (x != rcWnd.left || y != rcWnd.top)
+        ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UINT AfxImageListColour()
+{
+    // DllGetVersion itself came with 4.70.
+    struct DllVersionInfo { DWORD cbSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformID; };
+    using DllGetVersionFn = HRESULT(CALLBACK*)(DllVersionInfo*);
+    auto pfn = AfxGetSystemProc<DllGetVersionFn>("comctl32.dll", "DllGetVersion");
+    DllVersionInfo version = {sizeof(version), 0, 0, 0, 0};
+    return pfn != nullptr && SUCCEEDED(pfn(&version)) ? 0x0020 /* ILC_COLOR32 */ : ILC_COLOR8;
 }
 
 CCommandLineInfo AfxParseCommandLine(const char* pszCmdLine)

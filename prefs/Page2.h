@@ -1,4 +1,4 @@
-// The "Other Settings" page: restore the new-user help, open the About box.
+// The "Other Settings" page: restore the new-user help, start with Windows, open the About box.
 #pragma once
 
 #include "fw/PropertySheet.h"
@@ -11,6 +11,7 @@ public:
     BOOL m_bRestoreTips = FALSE; // read by the sheet after OK; never loaded from the registry
     WORD m_wHotkey = 0;          // the hotkey at the file dialog, 0 for none; set by the sheet
     BOOL m_bListOpenFolders = TRUE; // the menus list the folders open in Explorer; set by the sheet
+    BOOL m_bStartWithWindows = FALSE; // the user's Run value, set by the sheet before and applied after OK
 
     void DoDataExchange(CDataExchange* pDX) override;
     void OnAboutButton();

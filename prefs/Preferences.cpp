@@ -1,5 +1,6 @@
 // The Preferences command: builds the sheet with both pages, runs it, writes the settings after OK.
 #include "watcher/TrovelView.h"
+#include "app/StartWithWindows.h"
 #include "app/TrovelApp.h"
 #include "fw/PropertySheet.h"
 #include "prefs/Page1.h"
@@ -28,6 +29,8 @@ void CTrovelView::OnPreferences()
     CPage2 page2;
     page2.m_wHotkey = m_dialogSettings.wHotkey;
     page2.m_bListOpenFolders = m_dialogSettings.bListOpenFolders;
+    const BOOL startedWithWindows = StartsWithWindows();
+    page2.m_bStartWithWindows = startedWithWindows;
     sheet.AddPage(&page2);
 
     // Restores the state it found, so Preferences opened over the About box leaves it protected.
@@ -37,10 +40,15 @@ void CTrovelView::OnPreferences()
     m_pPreferencesSheet = nullptr;
 
     if (result == IDOK) {
-        AppRegistry().WriteInt("Tree", "Net", page1.m_bShowNetwork);
-        AppRegistry().WriteInt("Tree", "Remov", page1.m_bShowRemovable);
+        // Only what changed: a value an administrator set (a REG_DWORD) keeps its form.
+        AppRegistry().UpdateInt("Tree", "Net", page1.m_bShowNetwork);
+        AppRegistry().UpdateInt("Tree", "Remov", page1.m_bShowRemovable);
         if (page2.m_bRestoreTips)
-            AppRegistry().WriteInt("Newbie", "Help", 0);
+            AppRegistry().UpdateInt("Newbie", "Help", 0);
+        // Only a changed box writes, so a Run value that names another copy stays until the user asks.
+        if (page2.m_bStartWithWindows != startedWithWindows && !SetStartsWithWindows(page2.m_bStartWithWindows != FALSE))
+            ::MessageBoxW(m_hWnd, L"Trovel could not change whether it starts when Windows starts.", L"Trovel",
+                          MB_OK | MB_ICONEXCLAMATION);
         m_dialogSettings = {page2.m_wHotkey, page2.m_bListOpenFolders};
         WriteDialogSettings(AppRegistry(), m_dialogSettings);
         StartDialogHotkey(); // the key may have changed: it is registered afresh

@@ -50,6 +50,7 @@
 #define IDC_FRAME_MEASURE       1023
 #define IDC_EMAIL_LINK          1024
 #define IDC_WEB_LINK            1025
+#define IDC_CHECK_START_WITH_WINDOWS 1040
 
 // Program commands.
 #define ID_HELP_TOPICS          350

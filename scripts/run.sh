@@ -59,13 +59,13 @@ stop() {
 trap stop INT TERM
 
 # The main job, shown by the demo scripts, each in a fresh prefix of its own on a virtual display:
-# a favourite pasted into a real Save As dialog, then the Preferences pages, the About box and the
-# help window.
+# a favourite pasted into a real Save As dialog, then the Preferences pages, the About box, the
+# help window, and Preferences, About and the tray at 150 %.
 # Their screenshots land in build/demo.
 trovel_demo() {
     echo "run: showing the main job (screenshots in $1/build/demo)"
     bash "$1/scripts/demo.sh" && bash "$1/scripts/demo_prefs.sh" && bash "$1/scripts/demo_about.sh" &&
-        bash "$1/scripts/demo_help.sh"
+        bash "$1/scripts/demo_help.sh" && bash "$1/scripts/demo_dpi.sh"
 }
 
 if [ -n "$(cat "$TROVEL_WINE_RUN"/slot0/xvfb.pid 2>/dev/null)" ]; then

@@ -11,6 +11,7 @@ packages=(
     googletest                                                # sources, cross-built by tests/
     wine64                                                    # runs the 64-bit flavour
     xvfb x11-utils                                            # a virtual display, and xdpyinfo to probe one
+    locales                                                   # the Japanese locale, for code page 932 under Wine
     fp-utils                                                  # chmcmd, which compiles the help (Trovel.chm)
     nsis zip                                                  # the installers and zips of scripts/package.sh
 )

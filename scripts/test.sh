@@ -12,5 +12,6 @@ bash "$root/scripts/build.sh" || exit 1
 trap trovel_wine_stop EXIT
 trap 'exit 130' INT TERM
 jobs=$(nproc)
+export TROVEL_TEST_DRIVE=1 # drive R: of the prefixes, which tests pull away (see wine-env.sh)
 trovel_wine_start "$jobs" || exit 1
 ctest --test-dir "$root/build/win64" --parallel "$jobs" --output-on-failure --no-tests=error "$@"

@@ -141,9 +141,20 @@ trovel_wine_slot_env() {
     cat "$TROVEL_WINE_RUN/slot$1/env"
 }
 
+# A Japanese locale of the build's own (Wine takes the ANSI code page, 932 there, from the locale a
+# program starts under); made once, in a second.
+TROVEL_LOCALES=$TROVEL_ROOT/build/locale
+_trovel_make_locales() {
+    [ -d "$TROVEL_LOCALES/ja_JP.UTF-8" ] && return 0
+    mkdir -p "$TROVEL_LOCALES"
+    localedef -i ja_JP -f UTF-8 "$TROVEL_LOCALES/ja_JP.UTF-8" >/dev/null 2>&1 ||
+        _trovel_log "no Japanese locale (localedef failed): code page 932 tests will fail"
+}
+
 trovel_wine_start() {
     local slots=${1:-1} mode=${2:-xvfb} i display xvfb
     _trovel_reap_stale_runs
+    _trovel_make_locales
     TROVEL_WINE_RUN=$(mktemp -d /tmp/trovel-wine.XXXXXX)
     echo $$ > "$TROVEL_WINE_RUN/owner.pid"
     mkdir -p "$TROVEL_WINE_RUN/home"
@@ -161,12 +172,21 @@ trovel_wine_start() {
             trovel_wine_template "$display" || return 1
         fi
         trovel_wine_copy_prefix "$TROVEL_WINE_TEMPLATE" "$slot/prefix"
+        # For tests (TROVEL_TEST_DRIVE=1, set by test.sh), drive R: is a folder of the slot's own,
+        # which a test can remove to pull the drive away, as a stick is unplugged; TROVEL_DRIVE_R
+        # names it.
+        if [ "${TROVEL_TEST_DRIVE:-}" = 1 ]; then
+            mkdir -p "$slot/drive_r"
+            ln -sfn "$slot/drive_r" "$slot/prefix/dosdevices/r:"
+        fi
         # env: plain NAME=VALUE lines (for env(1) and grep); env.sh: the same for the shell's '.'.
         {
             trovel_wine_common_env
             echo "WINEPREFIX=$slot/prefix"
             echo "DISPLAY=$display"
             echo "HOME=$TROVEL_WINE_RUN/home"
+            [ "${TROVEL_TEST_DRIVE:-}" = 1 ] && echo "TROVEL_DRIVE_R=$slot/drive_r"
+            echo "TROVEL_LOCALES=$TROVEL_LOCALES"
         } > "$slot/env"
         local assignment
         while read -r assignment; do

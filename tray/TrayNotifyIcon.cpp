@@ -89,9 +89,9 @@ BOOL CTrayNotifyIcon::SetIcon(HICON hIcon)
     return ::Shell_NotifyIconW(NIM_MODIFY, &m_nid);
 }
 
-BOOL CTrayNotifyIcon::SetIcon(UINT nIDResource)
+BOOL CTrayNotifyIcon::SetIcon(UINT nIDResource, UINT dpi)
 {
-    HICON hIcon = AfxLoadSmallIcon(nIDResource);
+    HICON hIcon = AfxLoadSmallIcon(nIDResource, dpi);
     BOOL bResult = SetIcon(hIcon);
     // Once the record names the new image (a re-add shows it again) the previous one can go.
     HICON hUnused = m_nid.hIcon == hIcon ? m_hOwnedIcon : hIcon;

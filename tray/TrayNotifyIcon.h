@@ -27,7 +27,7 @@ public:
     BOOL Create(CWnd* pNotifyWnd, UINT uID, const std::string& tip, HICON hIcon, UINT uCallbackMessage);
     BOOL SetTooltipText(const std::string& tip);
     BOOL SetIcon(HICON hIcon);
-    BOOL SetIcon(UINT nIDResource);
+    BOOL SetIcon(UINT nIDResource, UINT dpi = 0); // the small image, for that DPI (0: the current one)
     void RemoveIcon();
     // Adds the icon again, as it stands, after the notification area was re-created by the shell.
     BOOL Readd();

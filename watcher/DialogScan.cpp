@@ -104,12 +104,11 @@ BOOL CALLBACK CTrovelView::FindDialogEnumProc(HWND hWnd, LPARAM lParam)
 
 void CTrovelView::InspectWindow(HWND hWnd)
 {
-    std::string line;
     HWND hOwner = nullptr;
-    DialogMatch match = RecogniseWindow(hWnd, m_pTraceFile != nullptr ? &line : nullptr, &hOwner);
-    if (!line.empty()) {
-        m_strWindowInfo = line;
-        m_strTraceLines += line;
+    bool bDescribed = false;
+    DialogMatch match = RecogniseWindow(hWnd, &m_strWindowInfo, &hOwner, &bDescribed);
+    if (bDescribed && m_pTraceFile != nullptr) {
+        m_strTraceLines += m_strWindowInfo;
         m_strTraceLines += '\n'; // the text-mode stream makes it CR LF
     }
     // Most windows are neither a dialog nor a box over a disabled one: they cost nothing more.
@@ -137,7 +136,8 @@ void CTrovelView::InspectWindow(HWND hWnd)
     }
 }
 
-DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWND* phDialogOwner) const
+DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWND* phDialogOwner,
+                                         bool* pbDescribed) const
 {
     // Class names have at most 256 characters.
     wchar_t szWideClass[257];
@@ -157,7 +157,14 @@ DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWN
         // Handles fit in 32 bits on both flavours; the trace shows eight digits either way.
         char szHandle[16];
         std::snprintf(szHandle, sizeof(szHandle), "0x%.8x", (unsigned)(UINT_PTR)hWnd);
-        *pTraceLine = std::string(szHandle) + " \"" + title + "\" " + className;
+        // Appended into the kept string: no new allocation per window once it has grown.
+        pTraceLine->assign(szHandle);
+        *pTraceLine += " \"";
+        *pTraceLine += title;
+        *pTraceLine += "\" ";
+        *pTraceLine += className;
+        if (pbDescribed != nullptr)
+            *pbDescribed = true;
     }
 
     if (phDialogOwner != nullptr)
@@ -241,7 +248,11 @@ BOOL CTrovelView::PasteInto(HWND hDialog, int nKind, int nCtrlId, const std::str
         composed = kind.purpose == DialogPurpose::Open ? ComposeOpenPath(folder, typed) : ComposePastePath(folder, typed);
         if (!WriteField(kind, hField, composed)) {
             failure = SendFailure(PasteFailure::NotTaken);
-        } else if (!ForeignTextIs(hField, composed)) {
+        } else if (std::string held; !ReadForeignText(hField, held)) {
+            // It took the text but is slow to answer: what it holds now is not known, and a restore
+            // that arrived late would overwrite whatever the user types next.
+            failure = SendFailure(PasteFailure::NoAnswer);
+        } else if (held != composed) {
             failure = PasteFailure::NotTaken;
             // A field that kept part of the path would mislead: give back exactly what the user had typed.
             WriteField(kind, hField, typed);

@@ -63,9 +63,3 @@ BOOL ReplaceForeignText(HWND hEdit, const std::string& text)
     return SendBounded(hEdit, EM_SETSEL, 0, -1) &&
            SendBounded(hEdit, EM_REPLACESEL, TRUE, (LPARAM)Utf8ToWide(text).c_str());
 }
-
-BOOL ForeignTextIs(HWND hCtrl, const std::string& text)
-{
-    std::string held;
-    return ReadForeignText(hCtrl, held) && held == text;
-}

@@ -22,7 +22,5 @@ BOOL ReadForeignText(HWND hCtrl, std::string& text);
 BOOL WriteForeignText(HWND hCtrl, const std::string& text);
 // Selects all of an edit's text and replaces it, so the edit tells its parent what typing would tell.
 BOOL ReplaceForeignText(HWND hEdit, const std::string& text);
-// Reads the control back: TRUE only when it answered and holds exactly the text.
-BOOL ForeignTextIs(HWND hCtrl, const std::string& text);
 // A FALSE result above leaves the platform's reason as the last error: ERROR_ACCESS_DENIED when the
 // system blocked the message (a target of higher integrity), ERROR_TIMEOUT when it did not answer.

@@ -30,10 +30,13 @@ CTrovelView::CTrovelView()
     QueryOsVersion(info);
     m_nOSClass = OSClassFromVersion(info);
 
+    // The folder tree's images, at the small-icon size of the display, in 32-bit colour where
+    // the common controls draw alpha.
     m_pImageList = std::make_unique<CImageList>();
-    if (m_pImageList->Create(16, 16, ILC_COLOR8 | ILC_MASK, 8, 4)) {
+    const int size = AfxSmallIconSize();
+    if (m_pImageList->Create(size, size, AfxImageListColour() | ILC_MASK, 8, 4)) {
         for (UINT id = IDI_DRIVE_REMOVABLE; id <= IDI_COMPUTER; ++id) {
-            HICON hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0);
+            HICON hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0);
             m_pImageList->Add(hIcon);
             if (hIcon != nullptr)
                 ::DestroyIcon(hIcon); // the image list keeps its own copy
@@ -288,4 +291,10 @@ LRESULT CTrovelView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return CFormView::WindowProc(msg, wParam, lParam);
     }
+}
+
+void CTrovelView::OnDpiChanged(UINT dpi)
+{
+    // The notification area shows the small image of the new scale, not a stretched one.
+    m_trayIcon.SetIcon(IDR_MAINFRAME, dpi);
 }

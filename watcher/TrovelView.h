@@ -89,6 +89,7 @@ public:
     // Writes both lists when they differ from what was last read or written, so that a copy that
     // changed nothing never writes back over another copy's change. FALSE when a write failed.
     BOOL SavePathLists();
+    void OnDpiChanged(UINT dpi); // WM_DPICHANGED, from the frame: the tray icon at the new scale
     void FreePathList();
     void FreeDialogList();
     int InsertPathItems(CMenu* pPopup);
@@ -106,10 +107,12 @@ public:
     static BOOL CALLBACK FindDialogEnumProc(HWND hWnd, LPARAM lParam);
     void InspectWindow(HWND hWnd);
     int RecognizeDialog(std::string_view title, std::string_view className, std::string_view ownerTitle) const;
-    // One window as the scan and the hotkey see it: its kind and field id, or nKind -1. The trace
-    // line is made only when asked for.
-    // phDialogOwner, when given, receives the owner of a window of the dialog class ("#32770").
-    DialogMatch RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWND* phDialogOwner = nullptr) const;
+    // One window as the scan and the hotkey see it: its kind and field id, or nKind -1. Its
+    // description line is made only when asked for.
+    // phDialogOwner, when given, receives the owner of a window of the dialog class ("#32770");
+    // *pbDescribed is set when the window got its line.
+    DialogMatch RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWND* phDialogOwner = nullptr,
+                                bool* pbDescribed = nullptr) const;
     LRESULT OnTrovelMsg(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     // Fills the dialog of that kind with the folder and checks the result; a failure is told.

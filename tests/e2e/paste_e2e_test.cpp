@@ -1,6 +1,7 @@
 // The real Trovel.exe pasting a favourite folder into the real Save As dialog of another program (notepad).
 #include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
+#include "fw/TextConv.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
 const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadSaveAs = 0x103;
 const int kFileNameField = 1148; // the Explorer-style dialog's name combo box
-const std::string kLongFolder = "C:\\" + std::string(255, 'f') + "\\"; // 259 characters, the longest the store keeps
+const std::string kLongFolder = "C:\\" + std::string(255, 'f') + "\\"; // 259 characters
 
 bool WaitUntil(const std::function<bool()>& done, DWORD limit = 15000)
 {
@@ -95,8 +96,22 @@ std::string NotepadPath()
 
 bool SetValue(const std::string& subKey, const char* pszName, const std::string& text)
 {
-    return WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\" + subKey, pszName, text + '\0');
+    const std::wstring wide = Utf8ToWide(text) + L'\0';
+    return WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\" + subKey, pszName,
+                         std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)), REG_SZ,
+                         true);
 }
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Names no code page spells whole: Polish, a snowman, Japanese; U+FF3C, a legal name character that
+// looks like a backslash; and a long one.
+const std::string kMixedName = "\xC5\xBB\xC3\xB3\xC5\x82w \xE2\x98\x83 \xE6\x97\xA5\xE6\x9C\xAC.txt"; // Żółw ☃ 日本.txt
+const std::string kFullwidthName = "a\xEF\xBC\xBC" "b.txt";                                      // a＼b.txt
+const std::string kLongName = std::string(246, 'n') + ".txt";                                   // 250 characters
 
 std::string TraceLine(HWND hWnd, const std::string& title, const std::string& className)
 {
@@ -164,15 +179,15 @@ protected:
 
     std::string Field() const
     {
-        char text[1024] = {};
+        wchar_t text[2048] = {};
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(m_hField, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000, &result);
-        return text;
+        ::SendMessageTimeoutW(m_hField, WM_GETTEXT, 2048, (LPARAM)text, SMTO_NORMAL, 5000, &result);
+        return WideToUtf8(text);
     }
     void SetField(const std::string& text) const
     {
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(m_hField, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_NORMAL, 5000, &result);
+        ::SendMessageTimeoutW(m_hField, WM_SETTEXT, 0, (LPARAM)Utf8ToWide(text).c_str(), SMTO_NORMAL, 5000, &result);
     }
 
     // The tray menu's folder item, as the menu would send it to the view.
@@ -202,7 +217,7 @@ protected:
 
 TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
 {
-    const std::string long255(255, 'n');
+    const std::string long300(300, 'n');
     const struct {
         int nID;
         std::string typed;
@@ -212,7 +227,9 @@ TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
         {5000, "", "C:\\windows\\untitled"},
         {5001, "report.txt", "C:\\users\\report.txt"}, // a folder stored without its backslash
         {5000, "C:\\Old\\report.txt", "C:\\windows\\C:\\Old\\report.txt"},
-        {5002, long255, kLongFolder + long255}, // 514 characters, written whole
+        {5002, long300, kLongFolder + long300}, // read whole, 559 characters written whole
+        {5000, kMixedName, "C:\\windows\\" + kMixedName},
+        {5000, kFullwidthName, "C:\\windows\\" + kFullwidthName},
     };
     for (const auto& c : cases) {
         SetField(c.typed);
@@ -221,6 +238,10 @@ TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
         Pick(c.nID);
         EXPECT_TRUE(WaitUntil([&] { return Field() == c.expected; })) << c.nID << " + \"" << c.typed << "\" gave \"" << Field() << '"';
         EXPECT_TRUE(ScanFoundDialog()) << LastTraceLine();
+        // The paste reads the field back after writing it; the next case types only once that read
+        // is surely over, as a user would, and the field still holds the path then.
+        ::Sleep(1000);
+        EXPECT_EQ(Field(), c.expected);
     }
 }
 
@@ -300,11 +321,19 @@ protected:
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
         ASSERT_TRUE(SetValue("Newbie", "Help", "1"));
         m_dir = ScratchDir();
-        m_folder = m_dir + "\\target\\";
-        ::CreateDirectoryA(m_folder.c_str(), nullptr);
-        ASSERT_TRUE(SetValue("PathList", "P0", m_folder));
-        ASSERT_TRUE(SetValue("PathList", "SN0", "Target"));
-        ASSERT_TRUE(SetValue("PathList", "ID0", "5000"));
+        // C:\Проекты\報告\ below the scratch folder; and a short one, so a long name still fits a path.
+        m_parent = m_dir + "\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB5\xD0\xBA\xD1\x82\xD1\x8B";
+        m_folder = m_parent + "\\\xE5\xA0\xB1\xE5\x91\x8A\\";
+        ::CreateDirectoryW(Utf8ToWide(m_parent).c_str(), nullptr);
+        ASSERT_TRUE(::CreateDirectoryW(Utf8ToWide(m_folder).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+        ::CreateDirectoryW(Utf8ToWide(m_short).c_str(), nullptr);
+        const struct { const char* index; std::string path; const char* id; } favourites[] = {
+            {"0", m_folder, "5000"}, {"1", m_short, "5001"}};
+        for (const auto& f : favourites) {
+            ASSERT_TRUE(SetValue("PathList", (std::string("P") + f.index).c_str(), f.path));
+            ASSERT_TRUE(SetValue("PathList", (std::string("SN") + f.index).c_str(), "Target"));
+            ASSERT_TRUE(SetValue("PathList", (std::string("ID") + f.index).c_str(), f.id));
+        }
         m_trovel = std::make_unique<Process>(TROVEL_EXE, m_dir);
         ASSERT_TRUE(m_trovel->m_bStarted);
         ASSERT_TRUE(WaitUntil([this] { return (m_hFrame = m_trovel->TopWindow(nullptr, "Trovel")) != nullptr; }));
@@ -317,19 +346,25 @@ protected:
             EXPECT_TRUE(m_trovel->WaitForExit(15000));
         }
         m_trovel.reset();
-        for (const char* name : {"target\\report.txt", "windows.txt", "result.txt"})
+        for (const std::string& name : {kMixedName, kFullwidthName, kLongName, std::string("report.txt")}) {
+            ::DeleteFileW(Utf8ToWide(m_folder + name).c_str());
+            ::DeleteFileW(Utf8ToWide(m_short + name).c_str());
+        }
+        for (const char* name : {"windows.txt", "result.txt"})
             ::DeleteFileA((m_dir + "\\" + name).c_str());
-        ::RemoveDirectoryA(m_folder.c_str());
+        ::RemoveDirectoryW(Utf8ToWide(m_folder).c_str());
+        ::RemoveDirectoryW(Utf8ToWide(m_parent).c_str());
+        ::RemoveDirectoryW(Utf8ToWide(m_short).c_str());
         ::RemoveDirectoryA(m_dir.c_str());
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
     }
 
     static std::string Text(HWND hWnd)
     {
-        char text[1024] = {};
+        wchar_t text[1024] = {};
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000, &result);
-        return text;
+        ::SendMessageTimeoutW(hWnd, WM_GETTEXT, 1024, (LPARAM)text, SMTO_NORMAL, 5000, &result);
+        return WideToUtf8(text);
     }
     std::string ReadResult() const
     {
@@ -337,7 +372,7 @@ protected:
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
 
-    std::string m_dir, m_folder;
+    std::string m_dir, m_parent, m_folder, m_short = "C:\\L\\";
     std::unique_ptr<Process> m_trovel;
     HWND m_hFrame = nullptr, m_hView = nullptr;
 };
@@ -347,13 +382,18 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
     const struct {
         const char* kind;
         const char* title;
+        std::string typed;
+        int nID;
         bool bOpen;
     } cases[] = {
-        {"item-save", "Save", false},
-        {"old-save", "Save As", false},
-        {"item-open", "Open", true},
+        {"item-save", "Save", kMixedName, 5000, false},
+        {"old-save", "Save As", kMixedName, 5000, false},
+        {"item-save", "Save", kFullwidthName, 5000, false},
+        {"old-save", "Save As", kLongName, 5001, false},
+        {"item-open", "Open", "report.txt", 5000, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + c.typed);
         ::DeleteFileA((m_dir + "\\result.txt").c_str());
         if (c.bOpen) {
             // After the saves (which would ask to replace it): a file to open from the folder.
@@ -361,16 +401,18 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
             ASSERT_NE(pFile, nullptr);
             std::fclose(pFile);
         }
-        Process program(TROVEL_HELPER("trovel_file_dialogs"), m_dir, std::string(c.kind) + " \"" + m_dir + "\\result.txt\"");
+        Process program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
+                        std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + HexOf(c.typed));
         ASSERT_TRUE(program.m_bStarted);
         HWND hDialog = nullptr, hField = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&
-                                           (hField = ::GetDlgItem(hDialog, 1152)) != nullptr && Text(hField) == "report.txt"; }))
-            << c.kind;
-        ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);
+                                           (hField = ::GetDlgItem(hDialog, 1152)) != nullptr && Text(hField) == c.typed; }))
+            << (hField != nullptr ? Text(hField) : std::string("no field"));
+        ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(c.nID, 0), 0);
+        const std::string folder = c.nID == 5000 ? m_folder : m_short;
         // An open dialog gets the folder alone: the typed name is not a pattern.
-        const std::string expected = c.bOpen ? m_folder : m_folder + "report.txt";
-        EXPECT_TRUE(WaitUntil([&] { return Text(hField) == expected; })) << c.kind << ": " << Text(hField);
+        const std::string expected = c.bOpen ? folder : folder + c.typed;
+        EXPECT_TRUE(WaitUntil([&] { return Text(hField) == expected; })) << Text(hField);
         ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms
         if (c.bOpen) {
             // The dialog goes to the folder (it started in another, which has no report.txt), and a
@@ -380,8 +422,8 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
             ::SendMessageTimeoutA(hField, WM_SETTEXT, 0, (LPARAM) "report.txt", SMTO_NORMAL, 5000, &result);
             ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
         }
-        ASSERT_TRUE(program.WaitForExit(15000)) << c.kind;
-        EXPECT_EQ(ReadResult(), m_folder + "report.txt") << c.kind;
+        ASSERT_TRUE(program.WaitForExit(15000));
+        EXPECT_EQ(ReadResult(), folder + c.typed);
     }
 }
 
@@ -394,14 +436,13 @@ TEST_F(RealDialogsEndToEnd, NotepadSavesUnderThePastedPath)
     ASSERT_TRUE(WaitUntil([&] { return (hDialog = notepad.TopWindow("#32770", "Save As")) != nullptr &&
                                        (hField = ::GetDlgItem(hDialog, kFileNameField)) != nullptr; }));
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(hField, WM_SETTEXT, 0, (LPARAM)"report.txt", SMTO_NORMAL, 5000, &result);
+    ::SendMessageTimeoutW(hField, WM_SETTEXT, 0, (LPARAM)Utf8ToWide(kMixedName).c_str(), SMTO_NORMAL, 5000, &result);
     ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);
-    ASSERT_TRUE(WaitUntil([&] { return Text(hField) == m_folder + "report.txt"; })) << Text(hField);
+    ASSERT_TRUE(WaitUntil([&] { return Text(hField) == m_folder + kMixedName; })) << Text(hField);
     ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([&] { return ::GetFileAttributesA((m_folder + "report.txt").c_str()) != INVALID_FILE_ATTRIBUTES; }));
-    char title[256] = {};
-    EXPECT_TRUE(WaitUntil([&] { return ::GetWindowTextA(hNotepad, title, sizeof(title)) > 0 &&
-                                       std::string(title).find("report") != std::string::npos; })) << title;
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(m_folder + kMixedName); }));
+    EXPECT_TRUE(WaitUntil([&] { return AfxGetWindowText(hNotepad).find("\xE6\x97\xA5\xE6\x9C\xAC") != std::string::npos; }))
+        << AfxGetWindowText(hNotepad);
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 // The real Trovel.exe, started as a separate process: hidden, in the tray, its settings and close rules.
 #include "tests/support/RegistryDump.h"
+#include "tests/harness/Harness.h"
+#include "app/RegistryKey.h"
+#include "fw/TextConv.h"
+#include "paths/PathList.h"
 #include "tests/support/TrayProbe.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +14,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -67,11 +72,11 @@ class TrovelProcess {
 public:
     explicit TrovelProcess(const std::string& arguments = "", const std::string& exe = TROVEL_EXE)
     {
-        std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-        STARTUPINFOA si = {};
+        std::wstring commandLine = Utf8ToWide("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments));
+        STARTUPINFOW si = {};
         si.cb = sizeof(si);
-        m_bStarted =
-            ::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
+        m_bStarted = ::CreateProcessW(Utf8ToWide(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &si, &m_pi);
     }
 
     ~TrovelProcess()
@@ -204,6 +209,8 @@ private:
 
     // The help viewer's windows, and what they own (tool tips), are meant to show; the program's
     // own windows are not.
+public:
+    // One look at the process's windows.
     void Sample()
     {
         for (HWND hWnd : TopLevelWindows()) {
@@ -215,6 +222,8 @@ private:
             m_strSawVisibleClass = className;
         }
     }
+
+private:
 
     // The viewer's windows: "HH Parent", and its "HH Popup" that flashes up as the index loads.
     static bool IsHtmlHelp(HWND hWnd)
@@ -333,6 +342,37 @@ TEST(EndToEnd, HtmlHelpOpensAtTheNewUserTopicThenFromHelpTopicsAndEndsWithTrovel
     EXPECT_TRUE(second.WaitForExit());
 }
 
+TEST(EndToEnd, HelpOpensFromAFolderNoCodePageSpellsAndOneThatIsMissingLeavesTheFlagUnset)
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::string dir = WideToUtf8(temp) + "\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0\xBC\xD0\xBC\xD1\x8B \xE2\x98\x83\\"; // Программы ☃
+    ::CreateDirectoryW(Utf8ToWide(dir).c_str(), nullptr);
+    const std::string exe = dir + "Trovel.exe", chm = dir + "Trovel.chm";
+    const std::string builtExe = TROVEL_EXE;
+    ASSERT_TRUE(::CopyFileW(Utf8ToWide(builtExe).c_str(), Utf8ToWide(exe).c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(Utf8ToWide(builtExe.substr(0, builtExe.rfind('\\') + 1) + "Trovel.chm").c_str(),
+                            Utf8ToWide(chm).c_str(), FALSE));
+    for (bool withHelp : {true, false}) {
+        SCOPED_TRACE(withHelp ? "help beside it" : "help missing");
+        if (!withHelp)
+            ASSERT_TRUE(::DeleteFileW(Utf8ToWide(chm).c_str()));
+        ForgetInstallation();
+        TrovelProcess trovel("", exe);
+        ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        if (withHelp)
+            EXPECT_TRUE(trovel.WaitUntil([&] { return trovel.HtmlHelpWindow() != nullptr; }));
+        ASSERT_TRUE(Send(trovel.Frame(), WM_NULL)); // the start routine has finished
+        EXPECT_EQ(trovel.HtmlHelpWindow() != nullptr, withHelp);
+        // Set only when the help really opened: without it the next start offers it again.
+        EXPECT_EQ(Stored("Newbie"), withHelp ? std::vector<std::string>{":<Help>=<1>"} : std::vector<std::string>{});
+        ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+        ASSERT_TRUE(trovel.WaitForExit());
+    }
+    ::DeleteFileW(Utf8ToWide(exe).c_str());
+    ::RemoveDirectoryW(Utf8ToWide(dir).c_str());
+}
+
 TEST(EndToEnd, HlpFileBesideTheProgramIsPreferredAndAskedForUntilItOpens)
 {
     // A copy of the program with both help files beside it: the WinHelp file wins.
@@ -364,6 +404,100 @@ TEST(EndToEnd, HlpFileBesideTheProgramIsPreferredAndAskedForUntilItOpens)
     ::DeleteFileA(help.c_str());
     ::DeleteFileA(chm.c_str());
     ::RemoveDirectoryA(dir.c_str());
+}
+
+// Runs a helper to its end; true when it succeeded.
+bool RunHelper(const std::string& exe, const std::string& arguments)
+{
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    DWORD code = 1;
+    if (::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code == 0;
+}
+
+// Run in the system's code page: 1252 as CTest finds each case, and 932 once more under the Japanese
+// locale (tests/CMakeLists.txt), since Wine takes the code page from the locale a program starts in.
+TEST(EndToEnd, AStoreAndASettingsFileWrittenInTheSystemsCodePageReadAsBefore)
+{
+    // 表 in code page 932 is 0x95 0x5C: its second byte is a backslash. 130 of them are 260 bytes,
+    // a path the earlier program kept but could not read back, losing every favourite after it.
+    std::string long932 = "C:\\", longUtf8 = "C:\\";
+    for (int i = 0; i < 130; ++i) {
+        long932 += "\x95\x5C";
+        longUtf8 += "\xE8\xA1\xA8";
+    }
+    const struct {
+        UINT codePage;
+        std::string folder, name;         // the bytes, in the code page
+        std::string folderUtf8, nameUtf8; // the characters they are
+    } cases[] = {
+        {1252, "C:\\Caf\xE9\\", "Caf\xE9 \xBD", "C:\\Caf\xC3\xA9\\", "Caf\xC3\xA9 \xC2\xBD"},
+        {932, long932 + "\\", "\x93\xFA\x96\x7B", longUtf8 + "\\", "\xE6\x97\xA5\xE6\x9C\xAC"},
+    };
+    const std::vector<PathEntry> more = {{"C:\\B\\", "B", 5001}, {"C:\\C\\", "C", 5002}};
+    auto expectRead = [&](const std::string& folder, const std::string& name) {
+        CRegistryKey store;
+        store.m_hRoot = HKEY_LOCAL_MACHINE;
+        store.m_strKey = kUserRoot; // the same path, in the machine key's 32-bit view
+        store.m_samView = KEY_WOW64_32KEY;
+        CDialogList dialogs;
+        CPathList paths;
+        LoadPathLists(store, dialogs, paths);
+        ASSERT_EQ(paths.size(), 3u);
+        EXPECT_EQ(paths[0]->strPath, folder);
+        EXPECT_EQ(paths[0]->strName, name);
+        EXPECT_EQ(*paths[1], more[0]);
+        EXPECT_EQ(*paths[2], more[1]);
+    };
+    // The run under the Japanese locale must really have code page 932, or it would test 1252 again.
+    char expected[16] = {};
+    if (::GetEnvironmentVariableA("TROVEL_EXPECT_ACP", expected, sizeof(expected)) > 0)
+        ASSERT_EQ(::GetACP(), (UINT)std::atoi(expected));
+    bool tested = false;
+    for (const auto& c : cases) {
+        if (c.codePage != ::GetACP())
+            continue;
+        tested = true;
+        SCOPED_TRACE(c.codePage);
+
+        // The first-run file, in the system's code page as ever; imported by the real program.
+        ForgetInstallation();
+        std::string file = "[PathList]\r\nP0=" + c.folder + "\r\nSN0=" + c.name + "\r\nID0=5000\r\n";
+        for (size_t i = 0; i < more.size(); ++i)
+            file += "P" + std::to_string(i + 1) + "=" + more[i].strPath + "\r\nSN" + std::to_string(i + 1) + "=" +
+                    more[i].strName + "\r\nID" + std::to_string(i + 1) + "=" + std::to_string(more[i].nID) + "\r\n";
+        WriteSettingsFile(file);
+        {
+            TrovelProcess trovel;
+            ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+            ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
+            ASSERT_TRUE(trovel.WaitForExit());
+        }
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "P0"), Utf8ToWide(c.folderUtf8) + L'\0');
+        EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList", "SN0"), Utf8ToWide(c.nameUtf8) + L'\0');
+        expectRead(c.folderUtf8, c.nameUtf8);
+
+        // A store the earlier program wrote, with the ANSI calls in that code page.
+        ForgetInstallation();
+        const std::string key = std::string(kUserRoot) + "\\PathList";
+        const std::pair<const char*, std::string> values[] = {
+            {"P0", c.folder},         {"SN0", c.name},          {"ID0", "5000"}, {"P1", more[0].strPath},
+            {"SN1", more[0].strName}, {"ID1", "5001"},          {"P2", more[1].strPath},
+            {"SN2", more[1].strName}, {"ID2", "5002"}};
+        for (const auto& v : values)
+            ASSERT_TRUE(RunHelper(TROVEL_HELPER("trovel_old_store"), "\"" + key + "\" " + v.first + " " + HexOf(v.second)));
+        expectRead(c.folderUtf8, c.nameUtf8);
+    }
+    EXPECT_TRUE(tested) << "no case for code page " << ::GetACP();
+    ForgetInstallation();
 }
 
 TEST(EndToEnd, SecondStartBringsUpTheRunningCopysPreferencesAndEnds)
@@ -440,9 +574,13 @@ TEST(EndToEnd, MachineKeyClosedToTheUserKeepsTheirSettingsInAKeyOfTheirOwn)
     for (int start = 1; start <= 2; ++start) {
         TrovelProcess trovel;
         ASSERT_TRUE(trovel.WaitUntil([&] { return TrayKnowsIcon(trovel.View(), kTrayIconId); }));
+        // Answered once the start routine is over: a box it put up is on the screen now, and stays
+        // until answered, so this one look cannot miss it.
+        ASSERT_TRUE(Send(trovel.Frame(), WM_NULL));
+        trovel.Sample();
+        EXPECT_FALSE(trovel.SawVisibleWindow()) << trovel.SawVisibleClass(); // saved, so nothing to tell
         ::PostMessageA(trovel.Frame(), kAppClose, 0, 0);
         ASSERT_TRUE(trovel.WaitForExit());
-        EXPECT_FALSE(trovel.SawVisibleWindow()); // saved, so nothing to tell
         EXPECT_TRUE(trovel.HelpViewers().empty()); // the new-user flag set beforehand holds
     }
     EXPECT_EQ(DumpKeyTree(HKEY_LOCAL_MACHINE, kRoot), machine);

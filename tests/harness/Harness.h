@@ -1,8 +1,24 @@
-// Paths the build hands to the test programs (see tests/CMakeLists.txt for the definitions).
+// Paths the build hands to the test programs (see tests/CMakeLists.txt for the definitions), and
+// what end-to-end tests share.
 #pragma once
+
+#include <cstdio>
+#include <string>
 
 // Full Windows path of a helper program built by trovel_add_helper, e.g. TROVEL_HELPER("trovel_close").
 #define TROVEL_HELPER(name) TROVEL_TEST_BIN_DIR name ".exe"
+
+// Bytes as hex digits: how a helper gets text of any script through an ANSI command line.
+inline std::string HexOf(const std::string& bytes)
+{
+    std::string hex;
+    char digits[3];
+    for (unsigned char c : bytes) {
+        std::snprintf(digits, sizeof(digits), "%02x", c);
+        hex += digits;
+    }
+    return hex;
+}
 
 // What Wine 8 in the test environment does, measured, for end-to-end tests:
 // - Tray: Shell_NotifyIconA(NIM_ADD) succeeds without an X system tray. Each icon is a window of

@@ -1,7 +1,10 @@
-// Shows one of the platform's real file dialogs with "report.txt" typed in, as another program would,
-// and writes the file name the dialog returned (or "CANCELLED") to a file once it closes.
+// Shows one of the platform's real file dialogs with a name typed in, as another program would, and
+// writes the file name the dialog returned (or "CANCELLED") to a file, in UTF-8, once it closes.
 //
-//   trovel_file_dialogs item-save|item-open|old-save RESULT_FILE
+//   trovel_file_dialogs item-save|item-open|old-save RESULT_FILE [TYPED]
+//
+// TYPED is the name's UTF-8 bytes in hex, so that any name survives the command line; without it,
+// "report.txt".
 //
 // item-save and item-open are the item dialogs (IFileSaveDialog, IFileOpenDialog); old-save is
 // GetSaveFileName with a hook and without the Explorer style.
@@ -13,13 +16,34 @@
 #include <shobjidl.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
 
-const char kTyped[] = "report.txt";
+std::wstring Wide(const std::string& utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], (int)wide.size()));
+    return wide;
+}
 
-std::string ItemDialog(bool bSave)
+std::string Utf8(const wchar_t* pszWide)
+{
+    std::string utf8(std::wcslen(pszWide) * 4 + 1, '\0');
+    utf8.resize(::WideCharToMultiByte(CP_UTF8, 0, pszWide, -1, &utf8[0], (int)utf8.size(), nullptr, nullptr) - 1);
+    return utf8;
+}
+
+std::string FromHex(const std::string& hex)
+{
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += (char)std::stoi(hex.substr(i, 2), nullptr, 16);
+    return bytes;
+}
+
+std::string ItemDialog(bool bSave, const std::wstring& typed)
 {
     std::string result = "CANCELLED";
     if (FAILED(::CoInitialize(nullptr)))
@@ -31,14 +55,12 @@ std::string ItemDialog(bool bSave)
                                             (void**)&pDialog);
     if (FAILED(hr) || pDialog == nullptr)
         return "NO DIALOG";
-    pDialog->SetFileName(L"report.txt");
+    pDialog->SetFileName(typed.c_str());
     IShellItem* pItem = nullptr;
     if (SUCCEEDED(pDialog->Show(nullptr)) && SUCCEEDED(pDialog->GetResult(&pItem))) {
         wchar_t* pszPath = nullptr;
         if (SUCCEEDED(pItem->GetDisplayName(SIGDN_FILESYSPATH, &pszPath))) {
-            char path[MAX_PATH * 2] = {};
-            ::WideCharToMultiByte(CP_ACP, 0, pszPath, -1, path, sizeof(path), nullptr, nullptr);
-            result = path;
+            result = Utf8(pszPath);
             ::CoTaskMemFree(pszPath);
         }
         pItem->Release();
@@ -53,31 +75,33 @@ UINT_PTR CALLBACK OldStyleHook(HWND, UINT, WPARAM, LPARAM)
     return 0; // the dialog's own handling
 }
 
-std::string OldStyleSave()
+std::string OldStyleSave(const std::wstring& typed)
 {
-    char file[1024] = {};
-    std::snprintf(file, sizeof(file), "%s", kTyped);
-    OPENFILENAMEA ofn = {};
+    wchar_t file[2048] = {};
+    typed.copy(file, 2047);
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof(ofn);
     ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof(file);
+    ofn.nMaxFile = 2048;
     ofn.Flags = OFN_ENABLEHOOK; // without OFN_EXPLORER: the classic dialog
+    ofn.lpstrTitle = L"Save As"; // Wine's W form of it leaves its own title out
     ofn.lpfnHook = &OldStyleHook;
-    return ::GetSaveFileNameA(&ofn) ? std::string(file) : std::string("CANCELLED");
+    return ::GetSaveFileNameW(&ofn) ? Utf8(file) : std::string("CANCELLED");
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
         return 2;
     const std::string kind = argv[1];
-    std::string result = kind == "item-save"   ? ItemDialog(true)
-                         : kind == "item-open" ? ItemDialog(false)
-                         : kind == "old-save"  ? OldStyleSave()
+    const std::wstring typed = Wide(argc == 4 ? FromHex(argv[3]) : std::string("report.txt"));
+    std::string result = kind == "item-save"   ? ItemDialog(true, typed)
+                         : kind == "item-open" ? ItemDialog(false, typed)
+                         : kind == "old-save"  ? OldStyleSave(typed)
                                                : std::string("UNKNOWN KIND");
-    FILE* pOut = std::fopen(argv[2], "w");
+    FILE* pOut = std::fopen(argv[2], "wb");
     if (pOut == nullptr)
         return 1;
     std::fputs(result.c_str(), pOut);

@@ -1,7 +1,10 @@
 // Shows the Preferences sheet of the real Trovel.exe: opened through its command, the folder tree expanded
 // down to a few demo folders, four of them added as favourites (one renamed), then the other page.
 //
-//   trovel_prefs_demo TROVEL_EXE FLAG_FOLDER
+//   trovel_prefs_demo TROVEL_EXE FLAG_FOLDER [--leave-running]
+//
+// --leave-running: Trovel stays up after OK (the installer tests close it through setup) and
+// nothing is read back.
 //
 // Prints "PAGE1 x y width height" when the "Paths and Names" page is ready and waits for FLAG_FOLDER\page1
 // to exist (or 60 seconds), so a screenshot can be taken; the same for "PAGE2" and FLAG_FOLDER\page2 with
@@ -12,6 +15,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -108,7 +112,7 @@ std::string StoredText(HKEY hKey, const std::string& name)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::printf("usage: trovel_prefs_demo TROVEL_EXE FLAG_FOLDER\n");
+        std::printf("usage: trovel_prefs_demo TROVEL_EXE FLAG_FOLDER [--leave-running]\n");
         return 2;
     }
     const std::string trovelExe = argv[1];
@@ -166,6 +170,11 @@ int main(int argc, char** argv)
     ::PostMessageA(hSheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     if (!WaitUntil([&] { return !::IsWindow(hSheet); }))
         return Fail("the sheet did not close with OK");
+    if (argc > 3 && std::strcmp(argv[3], "--leave-running") == 0) {
+        ::CloseHandle(trovel.hThread);
+        ::CloseHandle(trovel.hProcess);
+        return 0;
+    }
 
     int stored = 0;
     HKEY hList = nullptr;

@@ -196,12 +196,12 @@ HTREEITEM ExpandTo(HWND hTree, const std::string& path)
 
 void RemoveTree(const std::string& path)
 {
-    std::string from = path + '\0'; // a list of names, ended by an empty one
-    SHFILEOPSTRUCTA op = {};
+    std::wstring from = Utf8ToWide(path) + L'\0'; // a list of names, ended by an empty one
+    SHFILEOPSTRUCTW op = {};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    ::SHFileOperationA(&op);
+    ::SHFileOperationW(&op);
 }
 
 // ---- The fixture ----
@@ -288,7 +288,7 @@ void PreferencesTest::AddFolder(CPage1& page, const std::string& path)
 std::string PreferencesTest::Make(const std::string& relative)
 {
     std::string path = m_root + "\\" + relative;
-    ::SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+    ::SHCreateDirectoryExW(nullptr, Utf8ToWide(path).c_str(), nullptr);
     return path;
 }
 

@@ -48,6 +48,30 @@ TEST(FolderRules, DriveFilterImagesAndMediaProbe)
     EXPECT_TRUE(DriveHasMedia("C:"));
 }
 
+TEST(FolderRules, OnlyAFolderGoneFromADriveThatAnswersIsDropped)
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::string base = WideToUtf8(temp) + "TrovelGone" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryW(Utf8ToWide(base).c_str(), nullptr);
+    const std::string file = base + "\\file.txt";
+    ::CloseHandle(::CreateFileW(Utf8ToWide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    int missing = 25;
+    while (missing > 2 && (::GetLogicalDrives() & (1u << missing)) != 0)
+        --missing;
+    const struct { const char* label; std::string path; BOOL gone; } cases[] = {
+        {"there", base + "\\", FALSE},
+        {"gone from a drive that answers", base + "\\gone\\", TRUE},
+        {"a file, no folder", file + "\\", TRUE},
+        {"a UNC share, never looked at", "\\\\nowhere-server\\share\\gone\\", FALSE},
+        {"a letter no drive has", std::string(1, (char)('A' + missing)) + ":\\gone\\", FALSE},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsFolderGone(c.path), c.gone) << c.label;
+    ::DeleteFileW(Utf8ToWide(file).c_str());
+    ::RemoveDirectoryW(Utf8ToWide(base).c_str());
+}
+
 // The reference for the order is a real tree control inserting with its own sorted insertion.
 TEST(FolderRules, SortMatchesTheTreeControlsOwnSortedInsertion)
 {

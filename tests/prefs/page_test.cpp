@@ -155,4 +155,93 @@ TEST_F(PreferencesTest, OkKeepsExistingFoldersWithRowIdsAndCancelKeepsEverything
     EXPECT_EQ(Stored("PathList", "ID4"), "0"); // the terminator row
 }
 
+// The Windows path of the folder behind drive R: (see scripts/wine-env.sh), or "" outside the test set-up.
+std::string DriveRTarget()
+{
+    wchar_t unixPath[MAX_PATH] = {};
+    if (::GetEnvironmentVariableW(L"TROVEL_DRIVE_R", unixPath, MAX_PATH) == 0)
+        return "";
+    std::string path = "Z:" + WideToUtf8(unixPath);
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+TEST_F(PreferencesTest, OkKeepsEveryFavouriteTheUserDidNotRemoveAndWritesNothingUnchanged)
+{
+    const std::string drive = DriveRTarget();
+    ASSERT_FALSE(drive.empty()) << "drive R: of the test prefix";
+    ASSERT_TRUE(::CreateDirectoryW(Utf8ToWide(drive + "\\Stick").c_str(), nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::string here = Make("here"), also = Make("also");
+    int missing = 25; // a letter no drive has
+    while (missing > 2 && (::GetLogicalDrives() & (1u << missing)) != 0)
+        --missing;
+    const std::string absent = std::string(1, (char)('A' + missing)) + ":\\Unplugged\\";
+    const std::vector<PathEntry> stored = {
+        {here + "\\", "Here", 5000},
+        {"R:\\Stick\\", "Stick", 5001},                        // its drive is pulled away below
+        {"\\\\nowhere-server\\share\\", "Share", 5002},        // never looked at: no network wait
+        {absent, "Absent", 5003},
+        {also + "\\", "Also", 5004},
+        {here + "\\", "Sixth, from a settings file", 5000}, // past the five rows the page shows
+    };
+    StorePathList(stored);
+    const Texts before = DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList");
+    RemoveTree(drive); // the stick is unplugged: R: no longer answers
+
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) { Press(hSheet, PSBTN_OK); }));
+    EXPECT_EQ(Entries(m_pView->m_pathList), stored);
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"), before); // unchanged: not written
+
+    // A real edit writes the rows; the ones nobody removed are all still there.
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        ClickListRow(page.m_listPaths.m_hWnd, 0);
+        TypeInto(Item(page, IDC_EDIT_NAME), "Renamed");
+        Press(hSheet, PSBTN_OK);
+    }));
+    std::vector<PathEntry> renamed = stored;
+    renamed[0].strName = "Renamed";
+    EXPECT_EQ(Entries(m_pView->m_pathList), renamed);
+    CDialogList dialogs;
+    CPathList reloaded;
+    LoadPathLists(m_scratch.Key(), dialogs, reloaded);
+    EXPECT_EQ(Entries(reloaded), renamed);
+    ::CreateDirectoryW(Utf8ToWide(drive).c_str(), nullptr); // plugged in again for the tests after this one
+}
+
+TEST_F(PreferencesTest, AFolderNamedInThreeScriptsIsStoredExactly)
+{
+    // Cyrillic, Japanese and Greek in one path.
+    const std::string name = "\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB5\xD0\xBA\xD1\x82 \xE5\xA0\xB1\xE5\x91\x8A \xCE\xB1\xCE\xB2\xCE\xB3";
+    const std::string folder = Make(name);
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        AddFolder(page, folder);
+        EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), Texts{name});
+        Press(hSheet, PSBTN_OK);
+    }));
+    const std::string path = folder + "\\";
+    EXPECT_EQ(Entries(m_pView->m_pathList), (std::vector<PathEntry>{{path, name, 5000}}));
+    // The registry holds the very characters: UTF-16 of the path and the name.
+    EXPECT_EQ(RawValue(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList", "P0"), Utf8ToWide(path) + L'\0');
+    EXPECT_EQ(RawValue(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList", "SN0"), Utf8ToWide(name) + L'\0');
+}
+
+TEST_F(PreferencesTest, AFolderWhosePathWindowsWouldNotTakeIsRefusedWithAMessage)
+{
+    // Made through the long-path form; the tree lists it, but as a favourite its path (with the
+    // backslash) would be past what the file calls take.
+    const std::string parent = Make("deep");
+    const std::string folder = parent + "\\" + std::string(258 - parent.size(), 'x'); // 259 characters
+    ASSERT_TRUE(::CreateDirectoryW(Utf8ToWide("\\\\?\\" + folder).c_str(), nullptr));
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
+        AddFolder(page, folder);
+        EXPECT_EQ(s_boxes, Texts{std::string("Trovel|") + CPage1::kPathTooLongText});
+        EXPECT_TRUE(ListRows(page.m_listPaths.m_hWnd).empty());
+        Press(hSheet, PSBTN_CANCEL);
+    }));
+    ::RemoveDirectoryW(Utf8ToWide("\\\\?\\" + folder).c_str());
+}
+
 } // namespace

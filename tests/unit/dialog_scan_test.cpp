@@ -963,6 +963,39 @@ TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
     EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
 }
 
+// A field that takes the text at once but is slow to answer the read that follows it.
+bool g_bWritten = false;
+LRESULT CALLBACK SlowReadBackProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == EM_REPLACESEL)
+        g_bWritten = true;
+    else if (msg == WM_GETTEXTLENGTH && g_bWritten)
+        ::Sleep(kForeignReplyTimeout + 500);
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST_F(WatcherTest, AFieldSlowToAnswerTheReadBackKeepsThePathAndIsToldAsNotAnswering)
+{
+    AddPath("C:\\Work\\", "Work", 5000);
+    HWND hField = nullptr;
+    g_bWritten = false;
+    ForeignThread dialog([&] {
+        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                         Instance(), nullptr);
+        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
+        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&SlowReadBackProc);
+    });
+    Scan(5000);
+    ASSERT_TRUE(m_pView->m_bFound);
+    RunPendingPaste(m_hView);
+    ::Sleep(kForeignReplyTimeout + 1000); // the read the paste gave up on is answered now
+    // What it holds is not known when the read fails, so nothing is written back: a restore that
+    // arrived late would overwrite what the user types next.
+    EXPECT_EQ(TextOf(hField), "C:\\Work\\report.txt");
+    EXPECT_NE(m_pView->m_strLastNotice.find("does not answer"), std::string::npos) << m_pView->m_strLastNotice;
+    EXPECT_NE(m_pView->m_strLastNotice.find("C:\\Work\\report.txt"), std::string::npos) << m_pView->m_strLastNotice;
+}
+
 // The field that, while it answers the read, ends the session as the Restart Manager does: the
 // process is not ended for the program, it must end itself.
 HWND g_hTrovelFrame = nullptr;

@@ -136,6 +136,42 @@ TEST_F(SettingsPlacesTest, WritableMachineKeyStaysTheStoreUntilTheUserHasAKeyOfT
     EXPECT_EQ(m_store.ReadString("PathList", "SN0", ""), "own");
 }
 
+TEST_F(SettingsPlacesTest, AUserKeyStartsWithTheVirtualisedValuesOverTheMachineKeysAndIsNeverLeftHalfFilled)
+{
+    // The machine key as an administrator set it; the user's virtualised copy holds only what the old
+    // program wrote for them. The old program saw both, merged.
+    ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, m_places.strMachinePath + "\\Newbie", "Help", std::string("1", 2)));
+    ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, m_places.strMachinePath + "\\Tree", "Net", std::string("0", 2)));
+    ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, m_places.strMachinePath + "\\PathList", "SN0", std::string("admin", 6)));
+    Fill(m_places.virtualCopies[0], "mine");
+    ASSERT_TRUE(SetKeyWritable(HKEY_CURRENT_USER, m_places.strMachinePath, false));
+    const std::vector<std::string> merged = {"Deep\\",           "Deep\\Er\\", "Deep\\Er:<Odd>=<" + std::string("\x07\0\0\0", 4) + "> !raw",
+                                             "Newbie\\",         "Newbie:<Help>=<1>", "PathList\\",
+                                             "PathList:<SN0>=<mine>", "Tree\\",     "Tree:<Net>=<0>"};
+
+    // Killed at every point of the filling in turn: the next start finds either no user key or a whole one.
+    for (int killAt = 0;; ++killAt) {
+        SCOPED_TRACE(killAt);
+        DeleteKeyTree(HKEY_CURRENT_USER, m_places.strUserPath);
+        SettingsPlaces killed = m_places;
+        int steps = 0;
+        killed.fnFillStep = [&] { return steps++ < killAt; };
+        const SettingsSource first = ChooseSettingsStore(killed, m_store);
+        const bool finished = steps <= killAt;
+        if (!finished)
+            EXPECT_NE(Dump(m_places.strUserPath), merged); // stopped before the end
+
+        EXPECT_EQ(ChooseSettingsStore(m_places, m_store), finished ? SettingsSource::User : SettingsSource::UserFromVirtualCopy);
+        EXPECT_EQ(Dump(m_places.strUserPath), merged);
+        EXPECT_EQ(m_store.ReadString("PathList", "SN0", ""), "mine");
+        EXPECT_EQ(m_store.ReadInt("Tree", "Net", 1), 0);
+        if (finished) {
+            EXPECT_EQ(first, SettingsSource::UserFromVirtualCopy);
+            break;
+        }
+    }
+}
+
 TEST_F(SettingsPlacesTest, NowhereToSaveShowsWhatTheUserSawAndRefusesEveryWrite)
 {
     Fill(m_places.strMachinePath, "machine");
@@ -167,6 +203,10 @@ TEST_F(SettingsPlacesTest, NowhereToSaveShowsWhatTheUserSawAndRefusesEveryWrite)
     EXPECT_FALSE(m_store.WriteInt("Newbie", "Help", 1));
 }
 
+BOOL WINAPI says32On64(HANDLE, PBOOL pb) { *pb = TRUE; return TRUE; }
+BOOL WINAPI saysNative(HANDLE, PBOOL pb) { *pb = FALSE; return TRUE; }
+BOOL WINAPI fails(HANDLE, PBOOL pb) { *pb = TRUE; return FALSE; }
+
 TEST(SettingsView, BothFlavoursUseTheMachineKeysThirtyTwoBitView)
 {
     const struct { bool b64BitProgram, bOn64BitWindows; REGSAM view; } cases[] = {
@@ -177,6 +217,13 @@ TEST(SettingsView, BothFlavoursUseTheMachineKeysThirtyTwoBitView)
     for (const auto& c : cases)
         EXPECT_EQ(MachineViewFlags(c.b64BitProgram, c.bOn64BitWindows), c.view) << c.b64BitProgram << c.bOn64BitWindows;
     EXPECT_FALSE(RunningOnWow64()); // this test program is the 64-bit flavour
+    // The answer is the system's: a 32-bit copy on 64-bit Windows, one on 32-bit Windows, and a
+    // system without the function (before XP SP2).
+    EXPECT_TRUE(RunningOnWow64(says32On64));
+    EXPECT_FALSE(RunningOnWow64(saysNative));
+    EXPECT_FALSE(RunningOnWow64(fails));
+    EXPECT_FALSE(RunningOnWow64(nullptr));
+    EXPECT_EQ(MachineViewFlags(false, RunningOnWow64(says32On64)), (REGSAM)KEY_WOW64_32KEY);
 
     // The real places, under a name of this process's own in this Wine prefix.
     char name[64];

@@ -120,6 +120,14 @@ protected:
         EXPECT_FALSE(::IsWindowVisible(m_hFrame));
     }
 
+    // One favourite as any copy of the program saves it.
+    void StoreFavourite(const std::string& path, const std::string& name)
+    {
+        CDialogList dialogs;
+        CPathList paths;
+        paths.push_back(std::make_unique<PathEntry>(PathEntry{path, name, 5000}));
+        ASSERT_TRUE(SavePathLists(m_scratch.Key(), dialogs, paths));
+    }
     void Shutdown()
     {
         ::SendMessageA(m_hView, WM_COMMAND, ID_SHUTDOWN, 0);
@@ -153,6 +161,32 @@ TEST_F(InProcessStart, NewUserHelpOpensAtTheFirstStartOnly)
 
     Launch();
     EXPECT_TRUE(TestApp().m_helpCalls.empty());
+}
+
+TEST_F(InProcessStart, NewUserHelpThatDoesNotOpenIsOfferedAgainAtTheNextStart)
+{
+    // A help file that is missing (or that the viewer refuses) shows nothing: the user has seen no help.
+    TestApp().m_bHelpOpens = FALSE;
+    Launch();
+    EXPECT_EQ(TestApp().m_helpCalls.size(), 1u);
+    EXPECT_EQ(m_scratch.Key().ReadString("Newbie", "Help", "unset"), "unset");
+    Shutdown();
+    TestApp().m_bHelpOpens = TRUE;
+    Launch();
+    EXPECT_EQ(TestApp().m_helpCalls.size(), 1u);
+    EXPECT_EQ(m_scratch.Key().ReadString("Newbie", "Help", ""), "1");
+}
+
+TEST_F(InProcessStart, AnExitThatChangedNothingLeavesAnotherCopysChangeInPlace)
+{
+    StoreFavourite("C:\\Mine\\", "Mine");
+    Launch();
+    ASSERT_EQ(m_pView->m_pathList.size(), 1u);
+    // Meanwhile another copy (another session's, sharing the machine key) saves its own list.
+    StoreFavourite("C:\\Theirs\\", "Theirs");
+    Shutdown();
+    EXPECT_EQ(m_scratch.Key().ReadString("PathList", "P0", ""), "C:\\Theirs\\");
+    EXPECT_EQ(m_scratch.Key().ReadString("PathList", "SN0", ""), "Theirs");
 }
 
 TEST_F(InProcessStart, HiddenFrameIsPlacedAroundTheGroupBoxAndCannotBeResized)
