@@ -397,9 +397,10 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
         ::DeleteFileA((m_dir + "\\result.txt").c_str());
         if (c.bOpen) {
             // After the saves (which would ask to replace it): a file to open from the folder.
-            FILE* pFile = std::fopen((m_folder + "report.txt").c_str(), "w");
-            ASSERT_NE(pFile, nullptr);
-            std::fclose(pFile);
+            HANDLE hFile = ::CreateFileW(Utf8ToWide(m_folder + "report.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, 0, nullptr);
+            ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
+            ::CloseHandle(hFile);
         }
         Process program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
                         std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + HexOf(c.typed));
