@@ -35,17 +35,18 @@ BOOL CRegistryKey::OpenRoot(HKEY* phKey, DWORD* pdwDisposition, HKEY hive, const
                              KEY_WRITE | m_samView, nullptr, phKey, pdwDisposition) == ERROR_SUCCESS;
 }
 
-bool ReadRegistryValue(HKEY hKey, const wchar_t* pszName, DWORD& dwType, std::vector<BYTE>& data)
+bool ReadRegistryValue(HKEY hKey, const std::string& name, DWORD& dwType, std::vector<BYTE>& data)
 {
     // Asked for its size first; another program may change it between the two calls, so again
     // while it has grown.
+    const std::wstring wideName = Utf8ToWide(name);
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD size = 0;
-        LONG status = ::RegQueryValueExW(hKey, pszName, nullptr, &dwType, nullptr, &size);
+        LONG status = ::RegQueryValueExW(hKey, wideName.c_str(), nullptr, &dwType, nullptr, &size);
         if (status != ERROR_SUCCESS)
             return false;
         data.assign(size + sizeof(wchar_t), 0); // a spare terminator for data stored without one
-        status = ::RegQueryValueExW(hKey, pszName, nullptr, &dwType, data.data(), &size);
+        status = ::RegQueryValueExW(hKey, wideName.c_str(), nullptr, &dwType, data.data(), &size);
         if (status == ERROR_SUCCESS) {
             data.resize(size);
             return true;
@@ -81,7 +82,7 @@ bool CRegistryKey::QueryValue(const char* pszSubKey, const char* pszName, Stored
         ERROR_SUCCESS)
         return false;
     std::vector<BYTE> data;
-    bool found = ReadRegistryValue(hKey, Utf8ToWide(pszName).c_str(), value.dwType, data);
+    bool found = ReadRegistryValue(hKey, pszName, value.dwType, data);
     ::RegCloseKey(hKey);
     if (!found)
         return false;

@@ -61,6 +61,6 @@ std::string DecodeSettingsFile(const std::string& bytes, UINT codePage);
 // The whole file; FALSE when it cannot be opened or read.
 BOOL ReadWholeFile(const std::string& fileName, std::string& bytes);
 // One value at its stored size (asked first, and again when it grew meanwhile); false when missing.
-bool ReadRegistryValue(HKEY hKey, const wchar_t* pszName, DWORD& dwType, std::vector<BYTE>& data);
+bool ReadRegistryValue(HKEY hKey, const std::string& name, DWORD& dwType, std::vector<BYTE>& data);
 // Text of REG_SZ or REG_EXPAND_SZ data (expanded) as UTF-8, up to its first terminator.
 std::string RegistryText(DWORD dwType, const BYTE* pData, size_t cbData);

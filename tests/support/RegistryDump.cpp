@@ -29,7 +29,7 @@ bool QueryRaw(HKEY hive, const std::string& keyPath, const char* pszName, DWORD&
     HKEY hKey = nullptr;
     if (::RegOpenKeyExW(hive, Utf8ToWide(keyPath).c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
         return false;
-    bool found = ReadRegistryValue(hKey, Utf8ToWide(pszName).c_str(), type, data);
+    bool found = ReadRegistryValue(hKey, pszName, type, data);
     ::RegCloseKey(hKey);
     return found;
 }
