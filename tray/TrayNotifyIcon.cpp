@@ -31,6 +31,8 @@ CTrayNotifyIcon::~CTrayNotifyIcon()
         ::DestroyIcon(m_hOwnedIcon);
 }
 
+BOOL(WINAPI* CTrayNotifyIcon::s_pfnShellNotify)(DWORD, PNOTIFYICONDATAW) = &::Shell_NotifyIconW;
+
 UINT TaskbarCreatedMessage()
 {
     return ::RegisterWindowMessageW(L"TaskbarCreated");
@@ -56,7 +58,7 @@ BOOL CTrayNotifyIcon::Create(CWnd* pNotifyWnd, UINT uID, const std::string& tip,
     m_nid.uCallbackMessage = uCallbackMessage;
     m_nid.hIcon = hIcon;
     CopyTip(tip);
-    m_bEnabled = ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+    m_bEnabled = s_pfnShellNotify(NIM_ADD, &m_nid);
     return m_bEnabled;
 }
 
@@ -67,7 +69,7 @@ BOOL CTrayNotifyIcon::Readd()
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     // Any process can send the broadcast. When the shell still shows the icon an add fails as a
     // duplicate; bringing it up to date succeeds instead, and the icon stays known as shown.
-    m_bEnabled = ::Shell_NotifyIconW(NIM_MODIFY, &m_nid) || ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+    m_bEnabled = s_pfnShellNotify(NIM_MODIFY, &m_nid) || s_pfnShellNotify(NIM_ADD, &m_nid);
     return m_bEnabled;
 }
 
@@ -77,7 +79,7 @@ BOOL CTrayNotifyIcon::SetTooltipText(const std::string& tip)
         return FALSE;
     m_nid.uFlags = NIF_TIP;
     CopyTip(tip);
-    return ::Shell_NotifyIconW(NIM_MODIFY, &m_nid);
+    return s_pfnShellNotify(NIM_MODIFY, &m_nid);
 }
 
 BOOL CTrayNotifyIcon::SetIcon(HICON hIcon)
@@ -86,7 +88,7 @@ BOOL CTrayNotifyIcon::SetIcon(HICON hIcon)
         return FALSE;
     m_nid.uFlags = NIF_ICON;
     m_nid.hIcon = hIcon;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &m_nid);
+    return s_pfnShellNotify(NIM_MODIFY, &m_nid);
 }
 
 BOOL CTrayNotifyIcon::SetIcon(UINT nIDResource, UINT dpi)
@@ -107,7 +109,7 @@ void CTrayNotifyIcon::RemoveIcon()
     if (!m_bEnabled)
         return;
     m_nid.uFlags = 0;
-    ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    s_pfnShellNotify(NIM_DELETE, &m_nid);
     m_bEnabled = FALSE;
 }
 
@@ -142,9 +144,9 @@ BOOL CTrayNotifyIcon::ShowBalloon(const std::string& title, const std::string& t
     // From version 3 on the shell reports a balloon it really shows (kBalloonShown); without the
     // report the caller tells the user another way.
     balloon.uVersion = kIconVersion;
-    ::Shell_NotifyIconW(NIM_SETVERSION, &balloon);
+    s_pfnShellNotify(NIM_SETVERSION, &balloon);
     balloon.uTimeout = 0; // the same field: the shell's own time
-    return ::Shell_NotifyIconW(NIM_MODIFY, &balloon);
+    return s_pfnShellNotify(NIM_MODIFY, &balloon);
 }
 
 BOOL CTrayNotifyIcon::BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const

@@ -21,6 +21,9 @@ public:
     CTrayNotifyIcon(const CTrayNotifyIcon&) = delete;
     CTrayNotifyIcon& operator=(const CTrayNotifyIcon&) = delete;
 
+    // Every request to the shell goes through here; a test puts a recorder in its place.
+    static BOOL(WINAPI* s_pfnShellNotify)(DWORD, PNOTIFYICONDATAW);
+
     NOTIFYICONDATAW m_nid;
     BOOL m_bEnabled = FALSE;
 

@@ -779,8 +779,18 @@ std::string ClipboardText()
     return text;
 }
 
+// The balloons asked of the shell, recorded on the way to it.
+std::vector<std::wstring> g_balloons;
+BOOL WINAPI RecordBalloons(DWORD dwMessage, PNOTIFYICONDATAW pData)
+{
+    if (dwMessage == NIM_MODIFY && (pData->uFlags & NIF_INFO) != 0)
+        g_balloons.push_back(pData->szInfo);
+    return ::Shell_NotifyIconW(dwMessage, pData);
+}
+
 TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
 {
+    CTrayNotifyIcon::s_pfnShellNotify = &RecordBalloons;
     AddPath("D:\\Work\\", "Work", 5000);
     const std::string program = " in unit_tests.exe";
     const struct {
@@ -808,6 +818,7 @@ TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
         TestWindow dialog("#32770", "Save As");
         c.build(dialog);
         g_boxes.clear();
+        g_balloons.clear();
         m_pView->m_strLastNotice.clear();
         Scan(5000);
         ASSERT_EQ(m_pView->m_hFoundWnd, dialog.m_hWnd) << c.what;
@@ -818,6 +829,8 @@ TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
         }
         if (c.withTrayIcon) {
             EXPECT_TRUE(g_boxes.empty()) << c.what << ": a balloon asked for first";
+            ASSERT_EQ(g_balloons.size(), 1u) << c.what << ": the balloon went to the shell";
+            EXPECT_EQ(WideToUtf8(g_balloons[0]), m_pView->m_strBalloonPending) << c.what;
             EXPECT_NE(m_pView->m_strBalloonPending.find("could not find the file-name field"), std::string::npos) << c.what;
             if (c.bShellShowsBalloon)
                 ::SendMessageA(m_hView, WM_TRAY_NOTIFY, CTrovelView::kTrayIconId, CTrayNotifyIcon::kBalloonShown);
@@ -829,8 +842,10 @@ TEST_F(WatcherTest, FailedPasteIsToldOnceWithThePathOnTheClipboard)
             m_pView->m_trayIcon.RemoveIcon();
         } else {
             EXPECT_EQ(g_boxes, std::vector<std::string>{"Trovel|" + c.told}) << c.what;
+            EXPECT_TRUE(g_balloons.empty()) << c.what << ": no icon, no balloon";
         }
     }
+    CTrayNotifyIcon::s_pfnShellNotify = &::Shell_NotifyIconW;
 }
 
 BOOL ReadHigherTarget(HWND hWnd, DWORD* pdwLevel)
@@ -913,12 +928,19 @@ TEST_F(WatcherTest, DialogOfAHigherProcessIsToldAboutAndNeverSentTo)
 // Preferences and press OK there, which rebuilds the path list under the waiting paste.
 std::atomic<bool> g_bPreferencesDone{false};
 HWND g_hTrovelView = nullptr;
+std::string g_otherFolder; // what the user puts in the row instead, before OK
 DWORD WINAPI PressPreferencesOk(LPVOID)
 {
     HWND hSheet = nullptr;
     for (int i = 0; i < 500 && (hSheet = ::FindWindowA(nullptr, "Preferences")) == nullptr; ++i)
         ::Sleep(10);
     ::Sleep(300); // the page fills its rows 100 ms after it opens
+    // The row now names another folder: the rebuilt list differs, so a paste that read the freed
+    // entry (whose memory the new one may take) would show the other folder.
+    HWND hPage = ::FindWindowExA(hSheet, nullptr, "#32770", nullptr);
+    HWND hPaths = ::GetDlgItem(hPage, IDC_LIST_PATHS);
+    ::SendMessageW(hPaths, LB_DELETESTRING, 0, 0);
+    ::SendMessageW(hPaths, LB_INSERTSTRING, 0, (LPARAM)Utf8ToWide(g_otherFolder).c_str());
     ::PostMessageA(hSheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     return 0;
 }
@@ -940,6 +962,8 @@ TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
     TestApp().m_pMainWnd = CWnd::FromHandlePermanent(m_hFrame); // the pages find the view through it
     const std::string folder = m_dir + "\\";
     AddPath(folder, "Scratch", 5000);
+    g_otherFolder = m_dir + "\\other\\";
+    ::CreateDirectoryW(Utf8ToWide(g_otherFolder).c_str(), nullptr);
     HWND hField = nullptr;
     g_bPreferencesDone = false;
     g_hTrovelView = m_hView;
@@ -956,11 +980,13 @@ TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
 
     EXPECT_TRUE(g_bPreferencesDone);
     ASSERT_EQ(m_pView->m_pathList.size(), 1u);
+    EXPECT_EQ(m_pView->m_pathList[0]->strPath, g_otherFolder) << "the list was rebuilt with the other folder";
     EXPECT_EQ(m_pView->m_pSelectedPath, nullptr) << "the list was rebuilt";
     EXPECT_FALSE(m_pView->m_bPasting);
     // The folder picked before the rebuild, taken whole before the first send.
     EXPECT_EQ(TextOf(hField), folder + "report.txt");
     EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
+    ::RemoveDirectoryW(Utf8ToWide(g_otherFolder).c_str());
 }
 
 // A field that takes the text at once but is slow to answer the read that follows it.
