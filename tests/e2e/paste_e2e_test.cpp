@@ -1,5 +1,6 @@
 // The real Trovel.exe pasting a favourite folder into the real Save As dialog of another program (notepad).
 #include "tests/harness/Harness.h"
+#include "tests/support/Clipboard.h"
 #include "tests/support/RegistryDump.h"
 #include "fw/TextConv.h"
 
@@ -266,6 +267,7 @@ TEST_F(PasteEndToEnd, TrovelAnswersThroughoutTheSettleWait)
 
 TEST_F(PasteEndToEnd, DialogClosedBetweenScanAndPasteChangesNothing)
 {
+    EmptyTheClipboard();
     SetField("report.txt");
     ::DeleteFileA(TracePath().c_str());
     Pick(5000);
@@ -277,6 +279,9 @@ TEST_F(PasteEndToEnd, DialogClosedBetweenScanAndPasteChangesNothing)
 
     ::Sleep(2000); // past the paste
     EXPECT_TRUE(m_trovel->Alive());
+    // Nothing told: no box of Trovel's, nothing on the clipboard.
+    EXPECT_EQ(m_trovel->TopWindow("#32770", "Trovel"), nullptr);
+    EXPECT_EQ(ClipboardText(), "");
     DWORD_PTR result = 0;
     EXPECT_NE(::SendMessageTimeoutA(m_hFrame, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result), 0);
     OpenSaveAs();
@@ -290,6 +295,7 @@ TEST_F(PasteEndToEnd, DialogClosedBetweenScanAndPasteChangesNothing)
 
 TEST_F(PasteEndToEnd, HungDialogOwnerLeavesTrovelAnsweringAppClose)
 {
+    EmptyTheClipboard();
     SetField("report.txt");
     DWORD tid = ::GetWindowThreadProcessId(m_hDialog, nullptr);
     m_hSuspended = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, tid);
@@ -300,8 +306,15 @@ TEST_F(PasteEndToEnd, HungDialogOwnerLeavesTrovelAnsweringAppClose)
     Pick(5000);
     // The scan reads other programs' titles without asking them, so it finds the hung dialog.
     ASSERT_TRUE(WaitUntil([this] { return ScanFoundDialog(); }));
-    // Close asked for once the paste is queued ahead of it and waits on the hung dialog.
-    ::Sleep(2000);
+    // The read of the hung field gives up: the failure is told (here, box or balloon, the clipboard
+    // holds the folder: the typed name was never read).
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == "C:\\windows\\"; })) << ClipboardText();
+    HWND hBox = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (hBox = m_trovel->TopWindow("#32770", "Trovel")) != nullptr && ::IsWindowVisible(hBox); }, 8000));
+    std::string told;
+    for (HWND h = ::FindWindowExW(hBox, nullptr, L"Static", nullptr); h != nullptr; h = ::FindWindowExW(hBox, h, L"Static", nullptr))
+        told += AfxGetWindowText(h);
+    EXPECT_NE(told.find("does not answer"), std::string::npos) << told;
     ASSERT_TRUE(m_trovel->Alive());
     ::PostMessageA(m_hFrame, kAppClose, 0, 0);
     EXPECT_TRUE(m_trovel->WaitForExit(15000)) << "Trovel is stuck on the hung dialog";

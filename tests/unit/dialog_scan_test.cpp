@@ -4,6 +4,7 @@
 #include "fw/DocTemplate.h"
 #include "fw/FrameWnd.h"
 #include "res/resource.h"
+#include "tests/support/Clipboard.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/TrayProbe.h"
 #include "watcher/DialogField.h"
@@ -766,19 +767,6 @@ TEST_F(WatcherTest, FieldIsTheRecordedControlsEditThenTheOtherIdThenTheOneChainE
     }
 }
 
-std::string ClipboardText()
-{
-    std::string text;
-    if (!::OpenClipboard(nullptr))
-        return "(clipboard busy)";
-    if (HANDLE hData = ::GetClipboardData(CF_TEXT)) {
-        text = static_cast<const char*>(::GlobalLock(hData));
-        ::GlobalUnlock(hData);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
 // The balloons asked of the shell, recorded on the way to it.
 std::vector<std::wstring> g_balloons;
 BOOL WINAPI RecordBalloons(DWORD dwMessage, PNOTIFYICONDATAW pData)
@@ -987,6 +975,39 @@ TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
     EXPECT_EQ(TextOf(hField), folder + "report.txt");
     EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
     ::RemoveDirectoryW(Utf8ToWide(g_otherFolder).c_str());
+}
+
+// A dialog that the user closes while the paste waits on its field: the write is refused.
+LRESULT CALLBACK ClosesOnWriteProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == EM_SETSEL) {
+        ::DestroyWindow(::GetParent(hWnd));
+        return 0;
+    }
+    return ::CallWindowProcA(g_pfnEditProc, hWnd, msg, wParam, lParam);
+}
+
+TEST_F(WatcherTest, ADialogClosedDuringThePasteIsNotToldAbout)
+{
+    AddPath("C:\\Work\\", "Work", 5000);
+    EmptyTheClipboard();
+    HWND hDialog = nullptr;
+    ForeignThread dialog([&] {
+        hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                    Instance(), nullptr);
+        HWND hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
+        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&ClosesOnWriteProc);
+    });
+    Scan(5000);
+    ASSERT_EQ(m_pView->m_hFoundWnd, hDialog);
+    g_boxes.clear();
+    m_pView->m_strLastNotice.clear();
+    RunPendingPaste(m_hView);
+    EXPECT_FALSE(::IsWindow(hDialog));
+    // A dialog that went away explains itself: no box, no balloon, nothing on the clipboard.
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
+    EXPECT_EQ(m_pView->m_strLastNotice, "");
+    EXPECT_EQ(ClipboardText(), "");
 }
 
 // A field that takes the text at once but is slow to answer the read that follows it.
