@@ -59,6 +59,7 @@ TEST(TrayMenu, PathEntriesStandAboveTheProgramCommandsLastFirst)
             SavePathLists(scratch.Key(), dialogs, paths);
         }
         CTrovelView view; // loads the list from the settings root
+        view.m_dialogSettings.bListOpenFolders = false; // favourites only: the open folders have tests of their own
         // The menu needs only the icon's id. Wine's tray takes a removed icon away a moment later, so
         // the add right after the previous case's removal may be refused as a duplicate.
         view.m_trayIcon.Create(&view, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY);
