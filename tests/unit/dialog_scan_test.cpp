@@ -912,6 +912,19 @@ TEST_F(WatcherTest, DialogOfAHigherProcessIsToldAboutAndNeverSentTo)
     }
 }
 
+// A "Save As" of another thread's with its field 1152 holding "report.txt", the field's messages going
+// through proc first (which passes them on to g_pfnEditProc). Returns the dialog; phField gets the field.
+HWND SaveAsWithFieldProc(WNDPROC proc, HWND* phField = nullptr)
+{
+    HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                     Instance(), nullptr);
+    HWND hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
+    g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)proc);
+    if (phField != nullptr)
+        *phField = hField;
+    return hDialog;
+}
+
 // The field of a dialog on another thread that, while it answers the read, makes the program open
 // Preferences and press OK there, which rebuilds the path list under the waiting paste.
 std::atomic<bool> g_bPreferencesDone{false};
@@ -956,10 +969,7 @@ TEST_F(WatcherTest, PreferencesAndOkWhileTheFieldAnswersLeaveThePasteWhole)
     g_bPreferencesDone = false;
     g_hTrovelView = m_hView;
     ForeignThread dialog([&] {
-        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
-                                         Instance(), nullptr);
-        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
-        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&PreferencesDuringReadProc);
+        SaveAsWithFieldProc(&PreferencesDuringReadProc, &hField);
     });
     Scan(5000);
     ASSERT_TRUE(m_pView->m_bFound);
@@ -993,10 +1003,7 @@ TEST_F(WatcherTest, ADialogClosedDuringThePasteIsNotToldAbout)
     EmptyTheClipboard();
     HWND hDialog = nullptr;
     ForeignThread dialog([&] {
-        hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
-                                    Instance(), nullptr);
-        HWND hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
-        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&ClosesOnWriteProc);
+        hDialog = SaveAsWithFieldProc(&ClosesOnWriteProc);
     });
     Scan(5000);
     ASSERT_EQ(m_pView->m_hFoundWnd, hDialog);
@@ -1027,10 +1034,7 @@ TEST_F(WatcherTest, AFieldSlowToAnswerTheReadBackKeepsThePathAndIsToldAsNotAnswe
     HWND hField = nullptr;
     g_bWritten = false;
     ForeignThread dialog([&] {
-        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
-                                         Instance(), nullptr);
-        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
-        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&SlowReadBackProc);
+        SaveAsWithFieldProc(&SlowReadBackProc, &hField);
     });
     Scan(5000);
     ASSERT_TRUE(m_pView->m_bFound);
@@ -1075,10 +1079,7 @@ TEST(PasteInTheProgram, SessionEndDuringTheReadWaitsForThePasteThenEnds)
 
     HWND hField = nullptr;
     ForeignThread dialog([&] {
-        HWND hDialog = ::CreateWindowExA(0, "#32770", "Save As", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
-                                         Instance(), nullptr);
-        hField = Child(hDialog, "Edit", 1152, ES_AUTOHSCROLL, "report.txt");
-        g_pfnEditProc = (WNDPROC)::SetWindowLongPtrA(hField, GWLP_WNDPROC, (LONG_PTR)&SessionEndDuringReadProc);
+        SaveAsWithFieldProc(&SessionEndDuringReadProc, &hField);
     });
     g_hTrovelFrame = hFrame;
     ::SendMessageA(hView, WM_FIND_DIALOG, 5000, 5000);
