@@ -141,26 +141,12 @@ void CDialogHotkey::OnForegroundChanged(HWND hFront)
         m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
         return;
     }
-    bool bDialog = hForeground != nullptr && m_pfnTest != nullptr && m_pfnTest(m_pContext, hForeground);
     m_hLastForeground = hForeground;
+    bool bDialog = hForeground != nullptr && m_pfnTest != nullptr && m_pfnTest(m_pContext, hForeground);
     if (bDialog)
         Register();
     else
         Unregister();
-    // A dialog may still be making its controls when it has the focus (Wine's item dialog does, and
-    // no focus event follows): a dialog-class window that is no file dialog yet is looked at again
-    // a few times, a moment apart.
-    if (hForeground != m_hBuilding) {
-        m_hBuilding = hForeground;
-        m_nBuildingLooks = 0;
-    }
-    wchar_t szClass[8] = {};
-    if (!bDialog && hForeground != nullptr && m_nBuildingLooks < kBuildingLooks &&
-        ::GetClassNameW(hForeground, szClass, 8) > 0 && ::lstrcmpW(szClass, L"#32770") == 0) {
-        ++m_nBuildingLooks;
-        m_hLastForeground = nullptr; // so the look again asks
-        m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
-    }
 }
 
 void CALLBACK CDialogHotkey::OnRetryTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)

@@ -71,7 +71,4 @@ private:
     bool m_bRegistered = false;
     WORD m_wToldTaken = 0; // the key last told as held by another program
     UINT_PTR m_uRetryTimer = 0; // one look again at a window in front that did not show yet
-    HWND m_hBuilding = nullptr;   // a dialog in front that was no file dialog yet: looked at again (5 s at most)
-    int m_nBuildingLooks = 0;     // how often, at most kBuildingLooks
-    static constexpr int kBuildingLooks = 20;
 };

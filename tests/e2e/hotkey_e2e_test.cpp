@@ -4,7 +4,6 @@
 #include "fw/TextConv.h"
 #include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
-#include "tests/support/TrayProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -86,15 +85,6 @@ void Keys(std::initializer_list<std::pair<WORD, bool>> keys)
         ::SendInput(1, &in, sizeof(in));
         ::Sleep(30);
     }
-}
-
-// Trovel's start routine has run (its icon is there and it answers again), so it follows the window
-// in front from now on: a dialog that came up before would have been missed by the test, not by a user.
-bool WaitForTrovelStarted(HWND hFrame)
-{
-    DWORD_PTR result = 0;
-    return WaitUntil([&] { return TrayKnowsIcon(::FindWindowExW(hFrame, nullptr, L"#32770", nullptr), 109); }) &&
-           ::SendMessageTimeoutW(hFrame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result) != 0;
 }
 
 // Whether this program can take the key now, as any other program would try.
@@ -196,66 +186,5 @@ TEST(HotkeyEndToEnd, CtrlGAtNotepadsSaveAsOpensTheMenuBesideTheFieldAndDownAndEn
 
     ::PostMessageW(hFrame, kAppClose, 0, 0);
     EXPECT_TRUE(trovel.WaitForExit(15000));
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
-}
-
-// The same at Wine's item open dialog and at the classic dialog, each shown by another program:
-// Ctrl+G, then Enter on the first item (the one favourite) fills that dialog.
-TEST(HotkeyEndToEnd, CtrlGAndEnterFillTheItemOpenDialogAndTheClassicDialog)
-{
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
-    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Larkfield Software\\Trovel");
-    wchar_t szTemp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, szTemp);
-    const std::string dir = WideToUtf8(szTemp);
-    const std::string folder = "C:\\HotkeyTarget\\";
-    ::CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr);
-    ASSERT_TRUE(SetValue("Newbie", "Help", "1"));
-    ASSERT_TRUE(SetValue("PathList", "P0", folder));
-    ASSERT_TRUE(SetValue("PathList", "SN0", "Target"));
-    ASSERT_TRUE(SetValue("PathList", "ID0", "5000"));
-    Process trovel(std::string("\"") + TROVEL_EXE + "\"", dir);
-    ASSERT_TRUE(trovel.m_bStarted);
-    HWND hFrame = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (hFrame = trovel.TopWindow(nullptr, L"Trovel")) != nullptr; }));
-    ASSERT_TRUE(WaitForTrovelStarted(hFrame));
-
-    const struct {
-        const char* kind;
-        const wchar_t* title;
-        std::string filled; // what the field holds after the pick
-    } cases[] = {
-        {"old-save", L"Save As", folder + "report.txt"},
-        {"item-open", L"Open", folder}, // an open dialog gets the folder: Open then shows it
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.kind);
-        const std::string result = dir + "hotkey-result.txt";
-        Process program("\"" + std::string(TROVEL_HELPER("trovel_file_dialogs")) + "\" " + c.kind + " \"" + result + "\"",
-                        dir);
-        ASSERT_TRUE(program.m_bStarted);
-        HWND hDialog = nullptr, hField = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow(L"#32770", c.title)) != nullptr &&
-                                           (hField = ::GetDlgItem(hDialog, 1152)) != nullptr && TextOf(hField) == "report.txt"; }));
-        ::SetForegroundWindow(hDialog);
-        EXPECT_TRUE(WaitUntil([&] { return !KeyFreeForOthers(); }, 10000)) << "the dialog in front: Trovel holds the key";
-        Keys({{VK_CONTROL, true}, {'G', true}, {'G', false}, {VK_CONTROL, false}});
-        MenuSearch search = {&trovel, nullptr};
-        EXPECT_TRUE(WaitUntil([&] {
-            search.hMenu = nullptr;
-            ::EnumWindows(&FindMenu, (LPARAM)&search);
-            return search.hMenu != nullptr;
-        }, 5000)) << "the hotkey opened no menu; in front: " << (void*)::GetForegroundWindow() << " dialog " << (void*)hDialog;
-        ::Sleep(200);
-        Keys({{VK_RETURN, true}, {VK_RETURN, false}});
-        EXPECT_TRUE(WaitUntil([&] { return TextOf(hField) == c.filled; }, 5000)) << TextOf(hField);
-        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hDialog; }, 3000)) << "the dialog is in front again";
-        ::PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
-        EXPECT_TRUE(program.WaitForExit(15000));
-        ::DeleteFileW(Utf8ToWide(result).c_str());
-    }
-    ::PostMessageW(hFrame, kAppClose, 0, 0);
-    EXPECT_TRUE(trovel.WaitForExit(15000));
-    ::RemoveDirectoryW(Utf8ToWide(folder).c_str());
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
 }
