@@ -2,6 +2,7 @@
 // hotkey is held only while the dialog is in front, opens the menu beside its field, and Down and
 // Enter fill that dialog, which is in front again afterwards.
 #include "fw/TextConv.h"
+#include "tests/e2e/WaitUntil.h"
 #include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
 
@@ -17,15 +18,6 @@ namespace {
 
 const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
 const UINT kAppClose = WM_APP + 0x20;
-
-bool WaitUntil(const std::function<bool()>& done, DWORD limit = 15000)
-{
-    for (DWORD start = ::GetTickCount(); !done(); ::Sleep(20)) {
-        if (::GetTickCount() - start > limit)
-            return false;
-    }
-    return true;
-}
 
 class Process {
 public:

@@ -1,4 +1,5 @@
 // The real Trovel.exe pasting a favourite folder into the real Save As dialog of another program (notepad).
+#include "tests/e2e/WaitUntil.h"
 #include "tests/harness/Harness.h"
 #include "tests/support/Clipboard.h"
 #include "tests/support/RegistryDump.h"
@@ -25,15 +26,6 @@ const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadSaveAs = 0x103;
 const int kFileNameField = 1148; // the Explorer-style dialog's name combo box
 const std::string kLongFolder = "C:\\" + std::string(255, 'f') + "\\"; // 259 characters
-
-bool WaitUntil(const std::function<bool()>& done, DWORD limit = 15000)
-{
-    for (DWORD start = ::GetTickCount(); !done(); ::Sleep(20)) {
-        if (::GetTickCount() - start > limit)
-            return false;
-    }
-    return true;
-}
 
 // A child process, ended at the latest with the object.
 class Process {

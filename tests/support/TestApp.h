@@ -40,3 +40,6 @@ private:
 
 // Reads a value straight from the registry: its type and raw text; false when missing.
 bool ReadRawValue(HKEY hive, const std::string& keyPath, const char* pszName, DWORD& type, std::string& data);
+
+// Serves this thread's messages (posted ones, timers, out-of-context window events) for that long.
+void PumpMessagesFor(DWORD dwMillis);

@@ -2,6 +2,8 @@
 // programs otherwise, registered throughout where the system cannot tell, and a taken key told once.
 #include "watcher/DialogHotkey.h"
 
+#include "tests/support/TestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,25 +20,11 @@ HWND MakeWindow(const wchar_t* pszTitle)
     return hWnd;
 }
 
-// Runs what the hooks deliver through this thread's message loop.
-void Pump(DWORD dwMillis = 300)
-{
-    const DWORD dwStart = ::GetTickCount();
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - dwStart < dwMillis);
-}
-
 void BringToFront(HWND hWnd)
 {
     ::SetForegroundWindow(hWnd);
     ::SetFocus(::GetWindow(hWnd, GW_CHILD));
-    Pump();
+    PumpMessagesFor(300);
 }
 
 // Whether some other registration of the key succeeds now, as another program's would.
@@ -89,7 +77,7 @@ TEST(DialogHotkey, HeldOnlyWhileAFileDialogIsInFront)
     BringToFront(f.hDialog);
     hotkey.Stop();
     EXPECT_TRUE(KeyFreeForOthers(kCtrlG)) << "stopped with the dialog in front";
-    Pump();
+    PumpMessagesFor(300);
     EXPECT_FALSE(hotkey.IsRegistered()) << "events after the stop change nothing";
     EXPECT_TRUE(f.told.empty());
 }

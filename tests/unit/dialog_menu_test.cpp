@@ -3,25 +3,14 @@
 #include "fw/TextConv.h"
 #include "watcher/DialogMenu.h"
 
+#include "tests/support/TestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace {
-
-void Pump(DWORD dwMillis)
-{
-    const DWORD dwStart = ::GetTickCount();
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - dwStart < dwMillis);
-}
 
 void Key(WORD vk)
 {
@@ -108,7 +97,7 @@ UINT PickWith(Windows& w, std::vector<WORD> keys, KeyPresser& presser)
     UINT nPicked = TrackMenuBesideField(w.hField, Rows());
     ::WaitForSingleObject(hThread, 5000);
     ::CloseHandle(hThread);
-    Pump(100);
+    PumpMessagesFor(100);
     return nPicked;
 }
 
@@ -152,9 +141,9 @@ TEST(DialogMenu, TheDialogGetsTheFrontAndItsFieldBackWithTheCaretAtTheEnd)
     Windows w;
     ::SetForegroundWindow(w.hOwner);
     ::SetFocus(w.hOther);
-    Pump(100);
+    PumpMessagesFor(100);
     ASSERT_TRUE(ReturnToDialog(w.hDialog, w.hField));
-    Pump(100);
+    PumpMessagesFor(100);
     EXPECT_EQ(w.hDialog, ::GetForegroundWindow());
     EXPECT_EQ(w.hField, ::GetFocus());
     DWORD dwStart = 0, dwEnd = 0;
