@@ -91,6 +91,11 @@ BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell,
                                              &CDialogHotkey::OnWinEvent, 0, 0, dwFlags);
     m_hFocusHook = m_pfnSetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &CDialogHotkey::OnWinEvent,
                                         0, 0, dwFlags);
+    // Wine tells neither the foreground change nor the focus its item dialogs take as they open, only
+    // that a window was made: until the system shows that it reports the front, a new dialog is
+    // looked at once it shows.
+    m_hCreateHook = m_pfnSetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
+                                         &CDialogHotkey::OnWinEvent, 0, 0, dwFlags);
     if (!IsFollowing()) {
         s_pFollowing = nullptr;
         Register();
@@ -106,21 +111,31 @@ void CDialogHotkey::Stop()
         m_pfnUnhookWinEvent(m_hForegroundHook);
     if (m_hFocusHook != nullptr)
         m_pfnUnhookWinEvent(m_hFocusHook);
-    m_hForegroundHook = m_hFocusHook = nullptr;
+    if (m_hCreateHook != nullptr)
+        m_pfnUnhookWinEvent(m_hCreateHook);
+    m_hForegroundHook = m_hFocusHook = m_hCreateHook = nullptr;
     if (s_pFollowing == this)
         s_pFollowing = nullptr;
     if (m_uRetryTimer != 0)
         ::KillTimer(nullptr, m_uRetryTimer);
     m_uRetryTimer = 0;
+    m_hWaitingToShow = nullptr;
     Unregister();
     m_hOwner = nullptr;
     m_hLastForeground = nullptr;
 }
 
-void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK, DWORD dwEvent, HWND hWnd, LONG, LONG, DWORD, DWORD)
+void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK, DWORD dwEvent, HWND hWnd, LONG idObject, LONG, DWORD, DWORD)
 {
     if (s_pFollowing == nullptr)
         return;
+    if (dwEvent == EVENT_OBJECT_CREATE) {
+        if (idObject == OBJID_WINDOW && hWnd != nullptr)
+            s_pFollowing->OnDialogCreated(hWnd);
+        return;
+    }
+    if (dwEvent == EVENT_SYSTEM_FOREGROUND)
+        s_pFollowing->OnForegroundEvent();
     // The window that got the focus tells where the front is before the system's foreground does.
     HWND hTop = hWnd;
     while (hTop != nullptr && (::GetWindowLongPtrW(hTop, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hTop) != nullptr)
@@ -136,9 +151,9 @@ void CDialogHotkey::OnForegroundChanged(HWND hFront)
     // Focus moves within a window far more often than windows change: ask about each window once.
     if (hForeground == m_hLastForeground)
         return;
-    // A dialog takes the focus before it shows: it is looked at again once, a moment later.
+    // A dialog takes the focus before it shows: it is looked at again once it shows.
     if (hForeground != nullptr && !::IsWindowVisible(hForeground)) {
-        m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
+        WaitForShow(hForeground);
         return;
     }
     m_hLastForeground = hForeground;
@@ -149,13 +164,51 @@ void CDialogHotkey::OnForegroundChanged(HWND hFront)
         Unregister();
 }
 
+void CDialogHotkey::OnDialogCreated(HWND hWnd)
+{
+    // Only a top-level window of the dialog class can be a file dialog; nothing else made is looked at.
+    wchar_t szClass[8] = {};
+    if ((::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 || ::GetClassNameW(hWnd, szClass, 8) == 0 ||
+        ::lstrcmpW(szClass, L"#32770") != 0)
+        return;
+    WaitForShow(hWnd);
+}
+
+void CDialogHotkey::OnForegroundEvent()
+{
+    // The system reports the front: new windows need not be watched any more.
+    if (m_hCreateHook == nullptr)
+        return;
+    m_pfnUnhookWinEvent(m_hCreateHook);
+    m_hCreateHook = nullptr;
+}
+
+void CDialogHotkey::WaitForShow(HWND hWnd)
+{
+    if (hWnd != m_hWaitingToShow) {
+        m_hWaitingToShow = hWnd;
+        m_nShowRetries = 0;
+    }
+    if (m_nShowRetries >= kShowRetries)
+        return; // a window that stays hidden is not waited for
+    ++m_nShowRetries;
+    m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
+}
+
 void CALLBACK CDialogHotkey::OnRetryTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
 {
     ::KillTimer(nullptr, nIDEvent);
-    if (s_pFollowing == nullptr || s_pFollowing->m_uRetryTimer != nIDEvent)
+    CDialogHotkey* pThis = s_pFollowing;
+    if (pThis == nullptr || pThis->m_uRetryTimer != nIDEvent)
         return;
-    s_pFollowing->m_uRetryTimer = 0;
-    s_pFollowing->OnForegroundChanged(::GetForegroundWindow());
+    pThis->m_uRetryTimer = 0;
+    const HWND hWaiting = pThis->m_hWaitingToShow;
+    if (::IsWindow(hWaiting) && !::IsWindowVisible(hWaiting)) {
+        pThis->WaitForShow(hWaiting);
+        return;
+    }
+    pThis->m_hWaitingToShow = nullptr;
+    pThis->OnForegroundChanged(::GetForegroundWindow());
 }
 
 void CDialogHotkey::Register()

@@ -54,10 +54,14 @@ private:
     static void CALLBACK OnWinEvent(HWINEVENTHOOK hHook, DWORD dwEvent, HWND hWnd, LONG idObject, LONG idChild,
                                     DWORD dwThread, DWORD dwTime);
     static void CALLBACK OnRetryTimer(HWND hWnd, UINT msg, UINT_PTR nIDEvent, DWORD dwTime);
+    void OnDialogCreated(HWND hWnd);
+    void OnForegroundEvent();
+    void WaitForShow(HWND hWnd);
     void Register();
     void Unregister();
 
     static constexpr UINT kShowRetryDelay = 250; // ms
+    static constexpr int kShowRetries = 20;      // 5 s for a window to show, then it is left alone
 
     static CDialogHotkey* s_pFollowing; // the hook procedure has no context of its own
     HWND m_hOwner = nullptr;
@@ -67,8 +71,11 @@ private:
     void* m_pContext = nullptr;
     HWINEVENTHOOK m_hForegroundHook = nullptr;
     HWINEVENTHOOK m_hFocusHook = nullptr;
+    HWINEVENTHOOK m_hCreateHook = nullptr; // until the system first reports a foreground change
     HWND m_hLastForeground = nullptr;
     bool m_bRegistered = false;
     WORD m_wToldTaken = 0; // the key last told as held by another program
-    UINT_PTR m_uRetryTimer = 0; // one look again at a window in front that did not show yet
+    UINT_PTR m_uRetryTimer = 0; // a look again at a window that did not show yet
+    HWND m_hWaitingToShow = nullptr;
+    int m_nShowRetries = 0;
 };

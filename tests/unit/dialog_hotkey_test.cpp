@@ -120,6 +120,79 @@ TEST(DialogHotkey, AKeyAnotherProgramHoldsIsToldOnceByName)
     EXPECT_EQ(1u, f.told.size());
 }
 
+namespace {
+
+// Stands for a system that tells only what it is made to: the test delivers each event itself.
+struct FakeWinEvents {
+    struct Hook {
+        DWORD dwEvent;
+        WINEVENTPROC pfn;
+        bool bUnhooked;
+    };
+    static std::vector<Hook> hooks;
+    static HWINEVENTHOOK WINAPI Set(DWORD dwMin, DWORD, HMODULE, WINEVENTPROC pfn, DWORD, DWORD, DWORD)
+    {
+        hooks.push_back({dwMin, pfn, false});
+        return (HWINEVENTHOOK)(UINT_PTR)hooks.size();
+    }
+    static BOOL WINAPI Unhook(HWINEVENTHOOK hHook)
+    {
+        hooks[(UINT_PTR)hHook - 1].bUnhooked = true;
+        return TRUE;
+    }
+    static const Hook* Find(DWORD dwEvent)
+    {
+        for (const Hook& hook : hooks) {
+            if (hook.dwEvent == dwEvent && !hook.bUnhooked)
+                return &hook;
+        }
+        return nullptr;
+    }
+    static void Deliver(DWORD dwEvent, HWND hWnd, LONG idObject)
+    {
+        const Hook* pHook = Find(dwEvent);
+        if (pHook != nullptr)
+            pHook->pfn(nullptr, dwEvent, hWnd, idObject, CHILDID_SELF, 0, 0);
+    }
+};
+std::vector<FakeWinEvents::Hook> FakeWinEvents::hooks;
+
+} // namespace
+
+// Wine's item dialog takes the focus as it is made, with no event for it, and no foreground change
+// is told either: the dialog is looked at once it shows, until the system reports the front itself.
+TEST(DialogHotkey, ADialogMadeWithoutAnEventForItsFocusIsTakenOnceItShows)
+{
+    Fixture f;
+    ::DestroyWindow(f.hDialog);
+    f.hDialog = ::CreateWindowExW(0, L"#32770", L"Save As", WS_POPUP | WS_CAPTION, 30, 30, 240, 120, nullptr,
+                                  nullptr, nullptr, nullptr);
+    FakeWinEvents::hooks.clear();
+    CDialogHotkey hotkey;
+    hotkey.m_pfnSetWinEventHook = &FakeWinEvents::Set;
+    hotkey.m_pfnUnhookWinEvent = &FakeWinEvents::Unhook;
+    BringToFront(f.hPlain);
+    ASSERT_TRUE(hotkey.Start(f.hOwner, kCtrlG, &Fixture::IsDialog, &Fixture::Tell, &f));
+    ASSERT_NE(nullptr, FakeWinEvents::Find(EVENT_OBJECT_CREATE));
+
+    FakeWinEvents::Deliver(EVENT_OBJECT_CREATE, f.hDialog, OBJID_WINDOW);
+    PumpMessagesFor(600);
+    EXPECT_FALSE(hotkey.IsRegistered()) << "made, not shown yet";
+    ::ShowWindow(f.hDialog, SW_SHOW);
+    ::SetForegroundWindow(f.hDialog);
+    PumpMessagesFor(600);
+    EXPECT_TRUE(hotkey.IsRegistered()) << "shown in front, told by nothing but its making";
+
+    // Once the system has told a change of the front, it is trusted to tell the next ones.
+    BringToFront(f.hPlain);
+    FakeWinEvents::Deliver(EVENT_SYSTEM_FOREGROUND, f.hPlain, OBJID_WINDOW);
+    EXPECT_FALSE(hotkey.IsRegistered());
+    EXPECT_EQ(nullptr, FakeWinEvents::Find(EVENT_OBJECT_CREATE));
+    hotkey.Stop();
+    for (const FakeWinEvents::Hook& hook : FakeWinEvents::hooks)
+        EXPECT_TRUE(hook.bUnhooked) << "event " << hook.dwEvent;
+}
+
 TEST(DialogHotkey, KeysAreNamedAsTheUserReadsThem)
 {
     struct Row {
