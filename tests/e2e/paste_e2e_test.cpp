@@ -1,4 +1,5 @@
 // The real Trovel.exe pasting a favourite folder into the real Save As dialog of another program (notepad).
+#include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/WaitUntil.h"
 #include "tests/harness/Harness.h"
 #include "tests/support/Clipboard.h"
@@ -26,49 +27,6 @@ const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadSaveAs = 0x103;
 const int kFileNameField = 1148; // the Explorer-style dialog's name combo box
 const std::string kLongFolder = "C:\\" + std::string(255, 'f') + "\\"; // 259 characters
-
-// A child process, ended at the latest with the object.
-class Process {
-public:
-    Process(const std::string& exe, const std::string& dir, const std::string& args = "")
-    {
-        std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        m_bStarted = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                      dir.empty() ? nullptr : dir.c_str(), &si, &m_pi) != FALSE;
-    }
-    ~Process()
-    {
-        if (!m_bStarted)
-            return;
-        if (Alive())
-            ::TerminateProcess(m_pi.hProcess, 1);
-        ::WaitForSingleObject(m_pi.hProcess, 5000);
-        ::CloseHandle(m_pi.hThread);
-        ::CloseHandle(m_pi.hProcess);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    bool Alive() const { return m_bStarted && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
-    bool WaitForExit(DWORD ms) const { return ::WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0; }
-
-    // The first top-level window of this process with the class and title (either may be null).
-    HWND TopWindow(const char* pszClass, const char* pszTitle) const
-    {
-        for (HWND hWnd = nullptr; (hWnd = ::FindWindowExA(nullptr, hWnd, pszClass, pszTitle)) != nullptr;) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hWnd, &pid);
-            if (pid == m_pi.dwProcessId)
-                return hWnd;
-        }
-        return nullptr;
-    }
-
-    bool m_bStarted = false;
-    PROCESS_INFORMATION m_pi = {};
-};
 
 std::string ScratchDir()
 {
@@ -134,12 +92,12 @@ protected:
         m_dir = ScratchDir();
         ::DeleteFileA(TracePath().c_str());
 
-        m_trovel = std::make_unique<Process>(TROVEL_EXE, m_dir);
+        m_trovel = std::make_unique<ChildProcess>(TROVEL_EXE, m_dir);
         ASSERT_TRUE(m_trovel->m_bStarted);
         ASSERT_TRUE(WaitUntil([this] { return (m_hFrame = m_trovel->TopWindow(nullptr, "Trovel")) != nullptr; }));
         ASSERT_TRUE(WaitUntil([this] { return (m_hView = ::FindWindowExA(m_hFrame, nullptr, "#32770", nullptr)) != nullptr; }));
 
-        m_notepad = std::make_unique<Process>(NotepadPath(), m_dir);
+        m_notepad = std::make_unique<ChildProcess>(NotepadPath(), m_dir);
         ASSERT_TRUE(m_notepad->m_bStarted);
         OpenSaveAs();
     }
@@ -168,6 +126,7 @@ protected:
         ::PostMessageA(hNotepad, WM_COMMAND, kNotepadSaveAs, 0);
         ASSERT_TRUE(WaitUntil([this] { return (m_hDialog = m_notepad->TopWindow("#32770", "Save As")) != nullptr; }));
         ASSERT_TRUE(WaitUntil([this] { return (m_hField = ::GetDlgItem(m_hDialog, kFileNameField)) != nullptr; }));
+        ASSERT_TRUE(WaitUntil([this] { return ::IsWindowVisible(m_hDialog) != FALSE; })) << "the scan leaves hidden windows out";
     }
 
     std::string Field() const
@@ -203,7 +162,7 @@ protected:
     bool ScanFoundDialog() const { return LastTraceLine() == TraceLine(m_hDialog, "Save As", "#32770"); }
 
     std::string m_dir;
-    std::unique_ptr<Process> m_trovel, m_notepad;
+    std::unique_ptr<ChildProcess> m_trovel, m_notepad;
     HWND m_hFrame = nullptr, m_hView = nullptr, m_hDialog = nullptr, m_hField = nullptr;
     HANDLE m_hSuspended = nullptr;
 };
@@ -339,7 +298,7 @@ protected:
             ASSERT_TRUE(SetValue("PathList", (std::string("SN") + f.index).c_str(), "Target"));
             ASSERT_TRUE(SetValue("PathList", (std::string("ID") + f.index).c_str(), f.id));
         }
-        m_trovel = std::make_unique<Process>(TROVEL_EXE, m_dir);
+        m_trovel = std::make_unique<ChildProcess>(TROVEL_EXE, m_dir);
         ASSERT_TRUE(m_trovel->m_bStarted);
         ASSERT_TRUE(WaitUntil([this] { return (m_hFrame = m_trovel->TopWindow(nullptr, "Trovel")) != nullptr; }));
         ASSERT_TRUE(WaitUntil([this] { return (m_hView = ::FindWindowExA(m_hFrame, nullptr, "#32770", nullptr)) != nullptr; }));
@@ -378,7 +337,7 @@ protected:
     }
 
     std::string m_dir, m_parent, m_folder, m_short = "C:\\L\\";
-    std::unique_ptr<Process> m_trovel;
+    std::unique_ptr<ChildProcess> m_trovel;
     HWND m_hFrame = nullptr, m_hView = nullptr;
 };
 
@@ -407,12 +366,14 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
             ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
             ::CloseHandle(hFile);
         }
-        Process program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
+        ChildProcess program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
                         std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + HexOf(c.typed));
         ASSERT_TRUE(program.m_bStarted);
         HWND hDialog = nullptr, hField = nullptr;
+        // Shown, as a dialog the user picks for is: the scan leaves hidden windows out.
         ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&
-                                           (hField = ::GetDlgItem(hDialog, 1152)) != nullptr && Text(hField) == c.typed; }))
+                                           ::IsWindowVisible(hDialog) && (hField = ::GetDlgItem(hDialog, 1152)) != nullptr &&
+                                           Text(hField) == c.typed; }))
             << (hField != nullptr ? Text(hField) : std::string("no field"));
         ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(c.nID, 0), 0);
         const std::string folder = c.nID == 5000 ? m_folder : m_short;
@@ -435,12 +396,12 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
 
 TEST_F(RealDialogsEndToEnd, NotepadSavesUnderThePastedPath)
 {
-    Process notepad(NotepadPath(), m_dir);
+    ChildProcess notepad(NotepadPath(), m_dir);
     HWND hNotepad = nullptr, hDialog = nullptr, hField = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (hNotepad = notepad.TopWindow("Notepad", nullptr)) != nullptr; }));
     ::PostMessageA(hNotepad, WM_COMMAND, kNotepadSaveAs, 0);
     ASSERT_TRUE(WaitUntil([&] { return (hDialog = notepad.TopWindow("#32770", "Save As")) != nullptr &&
-                                       (hField = ::GetDlgItem(hDialog, kFileNameField)) != nullptr; }));
+                                       ::IsWindowVisible(hDialog) && (hField = ::GetDlgItem(hDialog, kFileNameField)) != nullptr; }));
     DWORD_PTR result = 0;
     ::SendMessageTimeoutW(hField, WM_SETTEXT, 0, (LPARAM)Utf8ToWide(kMixedName).c_str(), SMTO_NORMAL, 5000, &result);
     ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);

@@ -1,19 +1,21 @@
 // Shows one of the platform's real file dialogs with a name typed in, as another program would, and
 // writes the file name the dialog returned (or "CANCELLED") to a file, in UTF-8, once it closes.
 //
-//   trovel_file_dialogs item-save|item-open|old-save RESULT_FILE [TYPED]
+//   trovel_file_dialogs item-save|item-open|old-save|vista-save|vista-open RESULT_FILE [TYPED]
 //
 // TYPED is the name's UTF-8 bytes in hex, so that any name survives the command line; without it,
 // "report.txt".
 //
 // item-save and item-open are the item dialogs (IFileSaveDialog, IFileOpenDialog); old-save is
-// GetSaveFileName with a hook and without the Explorer style.
+// GetSaveFileName with a hook and without the Explorer style. vista-save and vista-open stand for
+// the item dialogs of Windows Vista to 11, which Wine does not have: see Imitation below.
 // The item dialogs came with Vista; the rest of the build targets older systems.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
 #include <windows.h>
 #include <commdlg.h>
 #include <shobjidl.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -89,6 +91,138 @@ std::string OldStyleSave(const std::wstring& typed)
     return ::GetSaveFileNameW(&ofn) ? Utf8(file) : std::string("CANCELLED");
 }
 
+// The item dialog of Windows Vista to 11, built from the platform's own controls with the classes,
+// ids and child order that dialog has: the address bar first; then, in a save dialog, the name box
+// at the end of its chain (DUIViewWndClassName > DirectUIHWND > FloatNotifySink > ComboBox 1001), or
+// in an open dialog the name box ComboBoxEx32 1148 as a direct child. As there, a save dialog saves
+// under the name its combo box last reported as typed, a folder given to either goes there, and it
+// starts in the current directory.
+struct Imitation {
+    bool bSave = false;
+    std::wstring folder; // the one shown, with its backslash
+    HWND hDialog = nullptr, hAddress = nullptr, hName = nullptr, hSink = nullptr;
+    std::string result;
+};
+Imitation g_imitation;
+
+LRESULT CALLBACK SinkProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND && HIWORD(wParam) == CBN_EDITCHANGE) {
+        wchar_t text[2048] = {};
+        ::GetWindowTextW((HWND)lParam, text, 2048);
+        ::SetWindowTextW(hWnd, text);
+        return 0;
+    }
+    return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+HWND Child(HWND hParent, const wchar_t* pszClass, int nID = 0, DWORD style = 0, const wchar_t* pszText = L"")
+{
+    return ::CreateWindowExW(0, pszClass, pszText, WS_CHILD | WS_VISIBLE | style, 8, 8, 600, 300, hParent,
+                             (HMENU)(INT_PTR)nID, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+HWND EditIn(HWND hCombo)
+{
+    HWND hInner = ::FindWindowExW(hCombo, nullptr, L"ComboBox", nullptr);
+    return ::FindWindowExW(hInner != nullptr ? hInner : hCombo, nullptr, L"Edit", nullptr);
+}
+
+std::wstring TextOf(HWND hWnd)
+{
+    std::wstring text((size_t)::GetWindowTextLengthW(hWnd) + 1, L'\0');
+    text.resize(::GetWindowTextW(hWnd, &text[0], (int)text.size()));
+    return text;
+}
+
+void OnImitationOk()
+{
+    Imitation& d = g_imitation;
+    const std::wstring name = d.bSave ? TextOf(d.hSink) : TextOf(d.hName);
+    if (name.empty())
+        return;
+    const bool bFull = (name.size() > 1 && name[1] == L':') || name.compare(0, 2, L"\\\\") == 0;
+    std::wstring path = bFull ? name : d.folder + name;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        if (path.back() != L'\\')
+            path += L'\\';
+        d.folder = path;
+        ::SetWindowTextW(d.hAddress, path.c_str());
+        ::SetWindowTextW(d.hName, L"");
+        if (d.hSink != nullptr)
+            ::SetWindowTextW(d.hSink, L"");
+        return;
+    }
+    d.result = Utf8(path.c_str());
+    ::DestroyWindow(d.hDialog);
+}
+
+INT_PTR CALLBACK ImitationProc(HWND, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (msg != WM_COMMAND)
+        return FALSE;
+    if (LOWORD(wParam) == IDOK) {
+        OnImitationOk();
+        return TRUE;
+    }
+    if (LOWORD(wParam) == IDCANCEL) {
+        ::DestroyWindow(g_imitation.hDialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+std::string Imitate(bool bSave, const std::wstring& typed)
+{
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_USEREX_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    for (const wchar_t* pszClass : {L"DUIViewWndClassName", L"DirectUIHWND", L"FloatNotifySink", L"WorkerW",
+                                    L"ReBarWindow32", L"Address Band Root", L"msctls_progress32"}) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &SinkProc; // only a sink has combo boxes of its own to hear from
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = pszClass;
+        ::RegisterClassW(&wc);
+    }
+    Imitation& d = g_imitation;
+    d.bSave = bSave;
+    wchar_t szDir[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, szDir);
+    d.folder = szDir;
+    if (d.folder.back() != L'\\')
+        d.folder += L'\\';
+    // German titles: the kind is told by the tree, in any language.
+    d.hDialog = ::CreateWindowExW(0, L"#32770", bSave ? L"Speichern unter" : L"\u00D6ffnen",
+                                  WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 640, 420, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    ::SetWindowLongPtrW(d.hDialog, DWLP_DLGPROC, (LONG_PTR)&ImitationProc);
+    HWND hBar = Child(Child(d.hDialog, L"WorkerW"), L"ReBarWindow32");
+    d.hAddress = EditIn(Child(Child(Child(hBar, L"Address Band Root"), L"msctls_progress32"), L"ComboBoxEx32", 0xA205,
+                              CBS_DROPDOWN));
+    ::SetWindowTextW(d.hAddress, d.folder.c_str());
+    HWND hDirect = Child(Child(d.hDialog, L"DUIViewWndClassName"), L"DirectUIHWND");
+    if (bSave) {
+        d.hSink = Child(hDirect, L"FloatNotifySink", 0, 0, typed.c_str());
+        d.hName = EditIn(Child(d.hSink, L"ComboBox", 1001, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_TABSTOP));
+    } else {
+        d.hName = EditIn(Child(d.hDialog, L"ComboBoxEx32", 1148, CBS_DROPDOWN | WS_TABSTOP));
+    }
+    ::SetWindowTextW(d.hName, typed.c_str());
+    Child(Child(hDirect, L"FloatNotifySink"), L"ComboBox", 1002, CBS_DROPDOWNLIST); // the file type
+    ::ShowWindow(d.hDialog, SW_SHOW);
+    ::SetForegroundWindow(d.hDialog);
+    ::SetFocus(d.hName);
+    MSG msg;
+    while (::IsWindow(d.hDialog) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!::IsDialogMessageW(d.hDialog, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return d.result.empty() ? std::string("CANCELLED") : d.result;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -100,6 +234,8 @@ int main(int argc, char** argv)
     std::string result = kind == "item-save"   ? ItemDialog(true, typed)
                          : kind == "item-open" ? ItemDialog(false, typed)
                          : kind == "old-save"  ? OldStyleSave(typed)
+                         : kind == "vista-save" ? Imitate(true, typed)
+                         : kind == "vista-open" ? Imitate(false, typed)
                                                : std::string("UNKNOWN KIND");
     FILE* pOut = std::fopen(argv[2], "wb");
     if (pOut == nullptr)
