@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Shows Trovel's main job by itself on a virtual display: a favourite planted through the first-run
 # settings file, notepad's Save As dialog and then Wine's item dialog, the favourite picked through
-# Trovel's command in each, the file-name field before and after, and a screenshot of each dialog.
+# Trovel's command in each, the file-name field before and after, and a screenshot of each dialog;
+# then Trovel's hotkey in Wine's item save and open dialogs, with screenshots of the menu at the field
+# (hotkey-menu.png, open-menu.png) and of the result (hotkey-result.png, open-result.png).
 # Usage: demo.sh [SCREENSHOT.png]   (default: build/demo/paste-dialog.png; the item dialog's goes
 # beside it as paste-item-dialog.png)
 set -euo pipefail
@@ -37,9 +39,13 @@ if [ "${1:-}" = --run ]; then
     }
     snap DIALOG "$shot" "$flag"
     snap ITEM-DIALOG "$(dirname "$shot")/paste-item-dialog.png" "$flag.item"
+    for tag in HOTKEY-MENU HOTKEY-RESULT OPEN-MENU OPEN-RESULT; do
+        lower=$(echo "$tag" | tr 'A-Z' 'a-z')
+        snap "$tag" "$(dirname "$shot")/$lower.png" "$flag.$lower"
+    done
     status=0
     wait "$demo" || status=$?
-    grep -vE '^(ITEM-)?DIALOG ' "$work/out.txt" || true
+    grep -vE '^((ITEM-)?DIALOG|(HOTKEY|OPEN)-(MENU|RESULT)) ' "$work/out.txt" || true
     cat "$work/shots.txt" 2>/dev/null || true
     rm -rf "$work"
     exit $status

@@ -1,13 +1,17 @@
 // Shows the main job on its own: a favourite planted through the first-run settings file, notepad's Save As
 // dialog and then Wine's item dialog (IFileSaveDialog, shown by trovel_file_dialogs), the favourite
-// picked through Trovel's command in each, and the file-name field before and after.
+// picked through Trovel's command in each, and the file-name field before and after; then Trovel's
+// hotkey, Ctrl+G, in Wine's item save dialog and in its item open dialog, and Enter in the menu it
+// opens at the field.
 //
 //   trovel_paste_demo TROVEL_EXE [SHOT_FLAG_FILE]
 //
 // Needs a Wine prefix where Trovel has never run (the settings file is read only on the first start).
 // After each paste it prints "DIALOG x y width height" (notepad) or "ITEM-DIALOG x y width height" and,
 // given a flag file, keeps that dialog up until the file (for the item dialog the file with ".item"
-// added) exists, or 60 seconds, so a screenshot can be taken; then it ends the programs.
+// added) exists, or 60 seconds, so a screenshot can be taken; then it ends the programs. The hotkey
+// parts print HOTKEY-MENU, HOTKEY-RESULT, OPEN-MENU and OPEN-RESULT the same way, each waiting for
+// the flag file with "." and the tag in lower case added.
 #include "tests/harness/Harness.h"
 #include "tests/helpers/DemoSupport.h"
 
@@ -40,6 +44,106 @@ std::string FieldText(HWND hField)
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(hField, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000, &result);
     return text;
+}
+
+void Key(WORD vk, bool bDown)
+{
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &in, sizeof(in));
+    ::Sleep(30);
+}
+
+// Whether another program could take Trovel's key (Ctrl+G) now.
+bool KeyFree()
+{
+    if (!::RegisterHotKey(nullptr, 0x4747, MOD_CONTROL, 'G'))
+        return false;
+    ::UnregisterHotKey(nullptr, 0x4747);
+    return true;
+}
+
+HWND VisibleMenuOf(DWORD pid)
+{
+    return TopWindowOf(pid, "#32768", nullptr, true);
+}
+
+void PrintRect(const char* pszTag, RECT rc)
+{
+    std::printf("%s %ld %ld %ld %ld\n", pszTag, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    std::fflush(stdout);
+}
+
+void WaitForShot(const std::string& flag)
+{
+    if (!flag.empty())
+        WaitUntil([&] { return ::GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
+}
+
+// One of Wine's item dialogs, shown by another program: Ctrl+G in it opens Trovel's menu beside the
+// field ("TAG-MENU" with the dialog and the menu), Enter picks the favourite ("TAG-RESULT"); an open
+// dialog is then confirmed, and shows the folder. True when the field got what it should.
+bool HotkeyPart(DWORD trovelPid, const char* pszKind, const char* pszTitle, const std::string& tag,
+                const std::string& shotFlag)
+{
+    const bool bOpen = std::string(pszKind) == "item-open";
+    PROCESS_INFORMATION program = {};
+    const std::string args = std::string(pszKind) + " \"" + WindowsDir() + "\\Temp\\trovel-demo-result.txt\"";
+    HWND hDialog = nullptr, hField = nullptr;
+    bool bFilled = false;
+    if (!Start(TROVEL_HELPER("trovel_file_dialogs"), program, "C:\\users\\Public", args) ||
+        !WaitUntil([&] { return (hDialog = TopWindowOf(program.dwProcessId, "#32770", pszTitle, true)) != nullptr; }) ||
+        !WaitUntil([&] { return (hField = ::GetDlgItem(hDialog, 1152)) != nullptr && FieldText(hField) == "report.txt"; })) {
+        std::printf("Wine's item dialog \"%s\" did not appear\n", pszTitle);
+    } else {
+        ::SetForegroundWindow(hDialog);
+        WaitUntil([] { return !KeyFree(); }, 5000);
+        std::printf("Wine's item dialog \"%s\" is in front; file name field: \"%s\"; pressing Ctrl+G\n", pszTitle,
+                    FieldText(hField).c_str());
+        std::fflush(stdout);
+        Key(VK_CONTROL, true);
+        Key('G', true);
+        Key('G', false);
+        Key(VK_CONTROL, false);
+        HWND hMenu = nullptr;
+        if (!WaitUntil([&] { return (hMenu = VisibleMenuOf(trovelPid)) != nullptr; }, 5000)) {
+            std::printf("Ctrl+G opened no menu\n");
+        } else {
+            RECT rc = {}, rcMenu = {};
+            ::GetWindowRect(hDialog, &rc);
+            ::GetWindowRect(hMenu, &rcMenu);
+            ::UnionRect(&rc, &rc, &rcMenu);
+            std::printf("Trovel's menu is open beside the field; pressing Enter on \"%s\"\n", kFavouriteName);
+            PrintRect((tag + "-MENU").c_str(), rc);
+            WaitForShot(shotFlag + "." + tag + "-menu");
+            Key(VK_RETURN, true);
+            Key(VK_RETURN, false);
+            const std::string expected = bOpen ? std::string(kFolder) : std::string(kFolder) + "report.txt";
+            WaitUntil([&] { return FieldText(hField) == expected; }, 10000);
+            const std::string after = FieldText(hField);
+            std::printf("File name field after the pick: \"%s\"\n", after.c_str());
+            bFilled = after == expected;
+            if (bOpen && bFilled) {
+                // Open goes to the folder, whose report.txt the dialog then lists.
+                ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
+                ::Sleep(1500);
+                std::printf("Open pressed: the dialog shows %s\n", kFolder);
+            }
+            ::GetWindowRect(hDialog, &rc);
+            PrintRect((tag + "-RESULT").c_str(), rc);
+            WaitForShot(shotFlag + "." + tag + "-result");
+        }
+        ::PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
+        ::WaitForSingleObject(program.hProcess, 10000);
+    }
+    if (program.hProcess != nullptr) {
+        ::TerminateProcess(program.hProcess, 0);
+        ::CloseHandle(program.hThread);
+        ::CloseHandle(program.hProcess);
+    }
+    return bFilled;
 }
 
 } // namespace
@@ -139,6 +243,15 @@ int main(int argc, char** argv)
         std::printf("Wine's item dialog did not appear\n");
     }
 
+    // The same at the dialog itself, by Trovel's hotkey: in the item save dialog, then in the item
+    // open dialog, which gets the folder and goes there (a file in it to show).
+    const bool bHotkeySaved = HotkeyPart(trovel.dwProcessId, "item-save", "Save", "HOTKEY", shotFlag);
+    HANDLE hReport = ::CreateFileA((std::string(kFolder) + "report.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, 0, nullptr);
+    if (hReport != INVALID_HANDLE_VALUE)
+        ::CloseHandle(hReport);
+    const bool bHotkeyOpened = HotkeyPart(trovel.dwProcessId, "item-open", "Open", "OPEN", shotFlag);
+
     ::PostMessageA(hFrame, kAppClose, 0, 0);
     ::WaitForSingleObject(trovel.hProcess, 10000);
     for (PROCESS_INFORMATION* pi : {&trovel, &notepad, &item}) {
@@ -149,5 +262,9 @@ int main(int argc, char** argv)
     }
     if (!bNotepadPasted)
         return Fail("the field did not get the favourite folder");
-    return bItemPasted ? 0 : Fail("the item dialog's field did not get the favourite folder");
+    if (!bItemPasted)
+        return Fail("the item dialog's field did not get the favourite folder");
+    if (!bHotkeySaved)
+        return Fail("Ctrl+G in the item save dialog did not fill its field");
+    return bHotkeyOpened ? 0 : Fail("Ctrl+G in the item open dialog did not fill its field");
 }
