@@ -1,5 +1,6 @@
 // The notification area as the tests see it.
 #include "tests/support/TrayProbe.h"
+#include "fw/TextConv.h"
 
 #include <shellapi.h>
 
@@ -27,4 +28,24 @@ void KeepTrayShown()
     nid.uFlags = NIF_ICON;
     nid.hIcon = ::LoadIconA(nullptr, (LPCSTR)IDI_APPLICATION);
     ::Shell_NotifyIconA(NIM_ADD, &nid);
+}
+
+std::vector<std::string> DescribeMenu(HMENU hMenu)
+{
+    std::vector<std::string> items;
+    for (int pos = 0; pos < ::GetMenuItemCount(hMenu); ++pos) {
+        wchar_t text[512] = {};
+        MENUITEMINFOW mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
+        mii.dwTypeData = text;
+        mii.cch = 512;
+        ::GetMenuItemInfoW(hMenu, pos, TRUE, &mii);
+        if (mii.fType & MFT_SEPARATOR)
+            items.push_back("-");
+        else
+            items.push_back(WideToUtf8(text) + " #" + std::to_string(mii.wID) +
+                            ((mii.fState & MFS_DEFAULT) ? " (default)" : ""));
+    }
+    return items;
 }

@@ -1,7 +1,10 @@
 // The walk over the shell's window list, through the test's own objects behind the shell's
 // interfaces: windows, tabs, a virtual folder, a duplicate and an entry that never answers.
 #include "fw/TextConv.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/TrayProbe.h"
 #include "watcher/ExplorerFolders.h"
+#include "watcher/TrovelView.h"
 
 #include <gtest/gtest.h>
 
@@ -400,4 +403,64 @@ TEST(ExplorerFolders, OrderKeepsTenAndPutsWindowsNotFoundLast)
     ASSERT_EQ(10u, folders.size());
     EXPECT_EQ("C:\\F1\\", folders.front());
     EXPECT_EQ("C:\\F10\\", folders.back());
+}
+
+// The tray menu, as the view builds it when it opens: the favourites, then below a line the open
+// folders (an ampersand shown as itself) with ids of their own; a pick of one takes that folder;
+// with the setting off the list is neither read nor shown.
+TEST(ExplorerFolders, TheTrayMenuListsThemBelowTheFavouritesAndAPickTakesThatFolder)
+{
+    KeepTrayShown();
+    TempFolder front(L"trovel-open-a&b"), back(L"trovel-open-\u00e9t\u00e9");
+    HWND hBack = MakeWindow(nullptr, true);
+    HWND hFront = MakeWindow(nullptr, true);
+    ::SetWindowPos(hFront, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    auto* pWindows = new CTestShellWindows(S_OK);
+    pWindows->AddEntry(MakeEntry(hBack, MakeWindow(hBack, true), back.m_path));
+    pWindows->AddEntry(MakeEntry(hFront, MakeWindow(hFront, true), front.m_path));
+    {
+        ScratchRegistryRoot scratch;
+        {
+            CDialogList dialogs;
+            CPathList paths;
+            paths.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Fav\\", "Fav", 5000}));
+            SavePathLists(scratch.Key(), dialogs, paths);
+        }
+        CTrovelView view;
+        view.m_pfnShellWindows = &TestSource;
+        view.m_pShellWindowsContext = pWindows;
+        view.m_trayIcon.Create(&view, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY);
+
+        CLoadedMenu menu;
+        CMenu popup;
+        int nDefaultPos = -1;
+        ASSERT_TRUE(view.m_trayIcon.BuildPopupMenu(menu, popup, nDefaultPos, &view));
+        std::vector<std::string> items = DescribeMenu(popup.m_hMenu);
+        ASSERT_GE(items.size(), 5u);
+        std::string frontText = front.Utf8();
+        frontText.replace(frontText.find('&'), 1, "&&");
+        const std::vector<std::string> expected = {"Fav #5000", "-", frontText + " #5100", back.Utf8() + " #5101", "-"};
+        EXPECT_EQ(expected, std::vector<std::string>(items.begin(), items.begin() + 5));
+        EXPECT_EQ(nDefaultPos, 5) << "Preferences stays the default, after the folders";
+
+        view.OnFindDialog(5101, 5101);
+        EXPECT_EQ(back.Utf8(), view.m_strSelectedOpenFolder);
+        EXPECT_EQ(nullptr, view.m_pSelectedPath);
+        view.OnFindDialog(5000, 5000);
+        EXPECT_EQ("", view.m_strSelectedOpenFolder) << "a favourite picked after it";
+
+        view.m_dialogSettings.bListOpenFolders = false;
+        CLoadedMenu off;
+        ASSERT_TRUE(view.m_trayIcon.BuildPopupMenu(off, popup, nDefaultPos, &view));
+        items = DescribeMenu(popup.m_hMenu);
+        ASSERT_GE(items.size(), 2u);
+        EXPECT_EQ("Fav #5000", items[0]);
+        EXPECT_EQ("-", items[1]);
+        EXPECT_EQ(std::string::npos, items[2].find("trovel-open")) << items[2];
+    }
+    pWindows->Release();
+    WaitForAllReleased();
+    EXPECT_EQ(0, g_nLive) << "references the view kept";
+    ::DestroyWindow(hFront);
+    ::DestroyWindow(hBack);
 }

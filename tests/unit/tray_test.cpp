@@ -8,27 +8,6 @@
 
 namespace {
 
-// One line per menu item: "-" for a separator, else "text #id", with " (default)" for the bold one.
-std::vector<std::string> DescribeMenu(HMENU hMenu)
-{
-    std::vector<std::string> items;
-    for (int pos = 0; pos < ::GetMenuItemCount(hMenu); ++pos) {
-        char text[128] = {};
-        MENUITEMINFOA mii = {};
-        mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
-        mii.dwTypeData = text;
-        mii.cch = sizeof(text);
-        ::GetMenuItemInfoA(hMenu, pos, TRUE, &mii);
-        if (mii.fType & MFT_SEPARATOR)
-            items.push_back("-");
-        else
-            items.push_back(std::string(text) + " #" + std::to_string(mii.wID) +
-                            ((mii.fState & MFS_DEFAULT) ? " (default)" : ""));
-    }
-    return items;
-}
-
 std::vector<std::string> ProgramCommands()
 {
     return {"-", "&Preferences... #32771 (default)", "&Help Topics #350", "&About Trovel... #57664", "-",
