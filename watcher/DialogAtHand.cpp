@@ -16,8 +16,19 @@ std::vector<std::string> CTrovelView::OpenFolders()
 
 void CTrovelView::StartDialogHotkey()
 {
-    m_dialogHotkey.Start(m_hWnd, m_dialogSettings.wHotkey, &CTrovelView::IsDialogInFront,
+    m_dialogHotkey.Start(m_hWnd, m_dialogSettings.wHotkey, &CTrovelView::FrontWindowOf,
                          &CTrovelView::TellHotkeyTaken, this);
+}
+
+FrontWindow CTrovelView::FrontWindowOf(void* pContext, HWND hForeground)
+{
+    // This program's own windows in front (the menu at the dialog, and the window that owns it) are
+    // there for the dialog: the key stays as it was.
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hForeground, &dwProcessId);
+    if (dwProcessId == static_cast<const CTrovelView*>(pContext)->m_dwOwnProcessId)
+        return FrontWindow::PassedOver;
+    return IsDialogInFront(pContext, hForeground) ? FrontWindow::FileDialog : FrontWindow::Other;
 }
 
 bool CTrovelView::IsDialogInFront(void* pContext, HWND hForeground)

@@ -78,6 +78,7 @@ BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell,
     m_pfnTell = tell;
     m_pContext = pContext;
 
+    s_pFollowing = this; // the hook and timer procedures have no context of their own
     if (m_pfnSetWinEventHook == nullptr || m_pfnUnhookWinEvent == nullptr) {
         Register(); // nothing tells this thread what is in front: the key is held throughout
         return TRUE;
@@ -85,7 +86,6 @@ BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell,
     // Two single-event hooks rather than one range, which would wake the program for every event
     // between them. Out of context: delivered through this thread's message loop. Wine sends the
     // focus event but not the foreground one, so both are watched.
-    s_pFollowing = this;
     const DWORD dwFlags = WINEVENT_OUTOFCONTEXT;
     m_hForegroundHook = m_pfnSetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                              &CDialogHotkey::OnWinEvent, 0, 0, dwFlags);
@@ -97,7 +97,6 @@ BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell,
     m_hCreateHook = m_pfnSetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
                                          &CDialogHotkey::OnWinEvent, 0, 0, dwFlags);
     if (!IsFollowing()) {
-        s_pFollowing = nullptr;
         Register();
         return FALSE;
     }
@@ -120,6 +119,7 @@ void CDialogHotkey::Stop()
         ::KillTimer(nullptr, m_uRetryTimer);
     m_uRetryTimer = 0;
     m_hWaitingToShow = nullptr;
+    m_bAskAgain = false;
     Unregister();
     m_hOwner = nullptr;
     m_hLastForeground = nullptr;
@@ -148,17 +148,21 @@ void CDialogHotkey::OnForegroundChanged(HWND hFront)
     if (m_hOwner == nullptr || !IsFollowing())
         return;
     HWND hForeground = hFront != nullptr ? hFront : ::GetForegroundWindow();
-    // Focus moves within a window far more often than windows change: ask about each window once.
-    if (hForeground == m_hLastForeground)
+    // Nothing in front is a moment between two windows; focus moves within a window far more often
+    // than windows change: each window is asked about once.
+    if (hForeground == nullptr || hForeground == m_hLastForeground)
+        return;
+    const FrontWindow front = m_pfnTest != nullptr ? m_pfnTest(m_pContext, hForeground) : FrontWindow::Other;
+    if (front == FrontWindow::PassedOver)
         return;
     // A dialog takes the focus before it shows: it is looked at again once it shows.
-    if (hForeground != nullptr && !::IsWindowVisible(hForeground)) {
+    if (!::IsWindowVisible(hForeground)) {
         WaitForShow(hForeground);
         return;
     }
     m_hLastForeground = hForeground;
-    bool bDialog = hForeground != nullptr && m_pfnTest != nullptr && m_pfnTest(m_pContext, hForeground);
-    if (bDialog)
+    m_bAskAgain = false;
+    if (front == FrontWindow::FileDialog)
         Register();
     else
         Unregister();
@@ -202,7 +206,13 @@ void CALLBACK CDialogHotkey::OnRetryTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
     if (pThis == nullptr || pThis->m_uRetryTimer != nIDEvent)
         return;
     pThis->m_uRetryTimer = 0;
+    if (pThis->m_bAskAgain) {
+        pThis->m_bAskAgain = false;
+        pThis->Register(false);
+    }
     const HWND hWaiting = pThis->m_hWaitingToShow;
+    if (hWaiting == nullptr)
+        return;
     if (::IsWindow(hWaiting) && !::IsWindowVisible(hWaiting)) {
         pThis->WaitForShow(hWaiting);
         return;
@@ -211,13 +221,21 @@ void CALLBACK CDialogHotkey::OnRetryTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
     pThis->OnForegroundChanged(::GetForegroundWindow());
 }
 
-void CDialogHotkey::Register()
+void CDialogHotkey::Register(bool bFirstAsk)
 {
     if (m_bRegistered)
         return;
     m_bRegistered = ::RegisterHotKey(m_hOwner, kHotkeyId, HotkeyModifiers(m_wHotkey), LOBYTE(m_wHotkey)) != FALSE;
-    if (!m_bRegistered && ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED && m_wToldTaken != m_wHotkey &&
-        m_pfnTell != nullptr) {
+    if (m_bRegistered || ::GetLastError() != ERROR_HOTKEY_ALREADY_REGISTERED)
+        return;
+    // Another program may hold the key for a moment only (one that looks whether it is free does):
+    // asked again once, a moment later, before the user is told.
+    if (bFirstAsk) {
+        m_bAskAgain = true;
+        m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
+        return;
+    }
+    if (m_wToldTaken != m_wHotkey && m_pfnTell != nullptr) {
         m_wToldTaken = m_wHotkey;
         m_pfnTell(m_pContext, HotkeyTakenText(m_wHotkey));
     }

@@ -18,10 +18,16 @@ std::string HotkeyName(WORD wHotkey);
 // What the user is told when another program holds the key.
 std::string HotkeyTakenText(WORD wHotkey);
 
+// What the window in front means for the key.
+enum class FrontWindow {
+    FileDialog, // a file dialog of a kind the program fills in: the key is held
+    Other,      // anything else: the key is free
+    PassedOver, // the program's own (the menu at the dialog and its owner): the key stays as it was
+};
+
 class CDialogHotkey {
 public:
-    // Whether the window in front is a file dialog of a kind the program fills in.
-    using DialogTest = bool (*)(void* pContext, HWND hForeground);
+    using DialogTest = FrontWindow (*)(void* pContext, HWND hForeground);
     // Tells the user something; the hotkey tells once per key that another program holds it.
     using Tell = void (*)(void* pContext, const std::string& text);
     using SetWinEventHookFn = HWINEVENTHOOK(WINAPI*)(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD);
@@ -57,7 +63,7 @@ private:
     void OnDialogCreated(HWND hWnd);
     void OnForegroundEvent();
     void WaitForShow(HWND hWnd);
-    void Register();
+    void Register(bool bFirstAsk = true);
     void Unregister();
 
     static constexpr UINT kShowRetryDelay = 250; // ms
@@ -78,4 +84,5 @@ private:
     UINT_PTR m_uRetryTimer = 0; // a look again at a window that did not show yet
     HWND m_hWaitingToShow = nullptr;
     int m_nShowRetries = 0;
+    bool m_bAskAgain = false; // the key was refused once for the window in front: asked again before telling
 };

@@ -136,6 +136,7 @@ public:
     void StartDialogHotkey();
     void OnHotkey(WPARAM wParam);
     static bool IsDialogInFront(void* pContext, HWND hForeground);
+    static FrontWindow FrontWindowOf(void* pContext, HWND hForeground);
     static void TellHotkeyTaken(void* pContext, const std::string& text);
 
     // Commands and tray events.

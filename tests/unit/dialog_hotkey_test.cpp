@@ -40,15 +40,23 @@ struct Fixture {
     HWND hOwner = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     HWND hPlain = MakeWindow(L"Notes");
     HWND hDialog = MakeWindow(L"Save As");
+    HWND hOwn = MakeWindow(L"Menu owner"); // stands for the program's own window
     std::vector<std::string> told;
 
     ~Fixture()
     {
+        ::DestroyWindow(hOwn);
         ::DestroyWindow(hDialog);
         ::DestroyWindow(hPlain);
         ::DestroyWindow(hOwner);
     }
-    static bool IsDialog(void* pContext, HWND hWnd) { return static_cast<Fixture*>(pContext)->hDialog == hWnd; }
+    static FrontWindow IsDialog(void* pContext, HWND hWnd)
+    {
+        const Fixture* pThis = static_cast<Fixture*>(pContext);
+        return hWnd == pThis->hDialog ? FrontWindow::FileDialog
+               : hWnd == pThis->hOwn  ? FrontWindow::PassedOver
+                                      : FrontWindow::Other;
+    }
     static void Tell(void* pContext, const std::string& text) { static_cast<Fixture*>(pContext)->told.push_back(text); }
 };
 
@@ -79,6 +87,45 @@ TEST(DialogHotkey, HeldOnlyWhileAFileDialogIsInFront)
     EXPECT_TRUE(KeyFreeForOthers(kCtrlG)) << "stopped with the dialog in front";
     PumpMessagesFor(300);
     EXPECT_FALSE(hotkey.IsRegistered()) << "events after the stop change nothing";
+    EXPECT_TRUE(f.told.empty());
+}
+
+// The menu at the dialog and its owner window come to the front for the dialog: the key stays
+// held through them, and what follows them decides again.
+TEST(DialogHotkey, TheProgramsOwnWindowsInFrontLeaveTheKeyAsItWas)
+{
+    Fixture f;
+    CDialogHotkey hotkey;
+    BringToFront(f.hPlain);
+    ASSERT_TRUE(hotkey.Start(f.hOwner, kCtrlG, &Fixture::IsDialog, &Fixture::Tell, &f));
+    BringToFront(f.hDialog);
+    ASSERT_TRUE(hotkey.IsRegistered());
+    BringToFront(f.hOwn);
+    EXPECT_TRUE(hotkey.IsRegistered()) << "the program's own window in front";
+    ::SetForegroundWindow(f.hDialog);
+    PumpMessagesFor(300);
+    EXPECT_TRUE(hotkey.IsRegistered()) << "back at the dialog";
+    BringToFront(f.hOwn);
+    BringToFront(f.hPlain);
+    EXPECT_FALSE(hotkey.IsRegistered()) << "a plain window after the program's own";
+}
+
+// A program that looks whether the key is free holds it for a moment: the key is asked for again
+// once, a moment later, and the user is told nothing.
+TEST(DialogHotkey, AKeyHeldForAMomentIsAskedForAgainBeforeTheUserIsTold)
+{
+    Fixture f;
+    CDialogHotkey hotkey;
+    BringToFront(f.hPlain);
+    ASSERT_TRUE(hotkey.Start(f.hOwner, kCtrlG, &Fixture::IsDialog, &Fixture::Tell, &f));
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 0x4B4B, HotkeyModifiers(kCtrlG), LOBYTE(kCtrlG)));
+    ::SetForegroundWindow(f.hDialog);
+    ::SetFocus(::GetWindow(f.hDialog, GW_CHILD));
+    PumpMessagesFor(50);
+    EXPECT_FALSE(hotkey.IsRegistered());
+    ::UnregisterHotKey(nullptr, 0x4B4B);
+    PumpMessagesFor(600);
+    EXPECT_TRUE(hotkey.IsRegistered());
     EXPECT_TRUE(f.told.empty());
 }
 
