@@ -59,7 +59,8 @@ stop() {
 trap stop INT TERM
 
 # The main job, shown by the demo scripts, each in a fresh prefix of its own on a virtual display:
-# a favourite pasted into a real Save As dialog, then the Preferences pages, the About box, the
+# a favourite pasted into a real Save As dialog and picked with the hotkey at Wine's item save and
+# open dialogs, then the Preferences pages, the About box, the
 # help window, and Preferences, About and the tray at 150 %.
 # Their screenshots land in build/demo.
 trovel_demo() {
