@@ -31,27 +31,6 @@ bool SetValue(const std::string& subKey, const char* pszName, const std::string&
     return WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\" + subKey, pszName, text + '\0');
 }
 
-void Keys(std::initializer_list<std::pair<WORD, bool>> keys)
-{
-    for (const auto& key : keys) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = key.first;
-        in.ki.dwFlags = key.second ? 0 : KEYEVENTF_KEYUP;
-        ::SendInput(1, &in, sizeof(in));
-        ::Sleep(30);
-    }
-}
-
-// Whether this program can take the key now, as any other program would try.
-bool KeyFreeForOthers()
-{
-    if (!::RegisterHotKey(nullptr, 0x4747, MOD_CONTROL, 'G'))
-        return false;
-    ::UnregisterHotKey(nullptr, 0x4747);
-    return true;
-}
-
 std::string TextOf(HWND hWnd)
 {
     wchar_t text[1024] = {};
@@ -144,7 +123,7 @@ protected:
         // Wine takes the keyboard's state from the display when a window gets its focus, which would
         // drop a Ctrl sent before that arrives.
         ::Sleep(500);
-        Keys({{VK_CONTROL, true}, {'G', true}, {'G', false}, {VK_CONTROL, false}});
+        SendKeys({{VK_CONTROL, true}, {'G', true}, {'G', false}, {VK_CONTROL, false}});
         MenuSearch search = {m_trovel.get(), nullptr};
         ASSERT_TRUE(WaitUntil([&] {
             search.hMenu = nullptr;
@@ -164,7 +143,7 @@ protected:
         EXPECT_LE(rcMenu.left, rcField.right) << "beside the field";
         EXPECT_TRUE(rcMenu.top >= rcField.bottom - 8 || rcMenu.bottom <= rcField.top + 8) << "not over the field";
         ::Sleep(200);
-        Keys({{VK_DOWN, true}, {VK_DOWN, false}, {VK_RETURN, true}, {VK_RETURN, false}});
+        SendKeys({{VK_DOWN, true}, {VK_DOWN, false}, {VK_RETURN, true}, {VK_RETURN, false}});
     }
     std::string ReadResult() const
     {
@@ -266,7 +245,6 @@ TEST_F(HotkeyEndToEnd, CtrlGDownAndEnterFillEachKindOfDialogAndConfirmingUsesThe
         EXPECT_TRUE(WaitUntil([&] { return TextOf(hField) == expected; }, 5000)) << TextOf(hField);
         EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hDialog; }, 3000)) << "the dialog is in front again";
         EXPECT_FALSE(KeyFreeForOthers()) << "and the key is held for another pick";
-    EXPECT_FALSE(KeyFreeForOthers()) << "and the key is held for another pick";
 
         ::PostMessageW(hDialog, WM_COMMAND, IDOK, 0);
         if (c.bOpen) {

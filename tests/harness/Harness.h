@@ -2,8 +2,12 @@
 // what end-to-end tests share.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 // Full Windows path of a helper program built by trovel_add_helper, e.g. TROVEL_HELPER("trovel_close").
 #define TROVEL_HELPER(name) TROVEL_TEST_BIN_DIR name ".exe"
@@ -18,6 +22,28 @@ inline std::string HexOf(const std::string& bytes)
         hex += digits;
     }
     return hex;
+}
+
+// Keys through SendInput, as a user types them: each a virtual key and whether it goes down.
+inline void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys)
+{
+    for (const auto& key : keys) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = key.first;
+        in.ki.dwFlags = key.second ? 0 : KEYEVENTF_KEYUP;
+        ::SendInput(1, &in, sizeof(in));
+        ::Sleep(30);
+    }
+}
+
+// Whether this program could take Trovel's key, Ctrl+G, now, as any other program would try.
+inline bool KeyFreeForOthers()
+{
+    if (!::RegisterHotKey(nullptr, 0x4747, MOD_CONTROL, 'G'))
+        return false;
+    ::UnregisterHotKey(nullptr, 0x4747);
+    return true;
 }
 
 // What Wine 8 in the test environment does, measured, for end-to-end tests:

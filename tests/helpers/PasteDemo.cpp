@@ -46,25 +46,6 @@ std::string FieldText(HWND hField)
     return text;
 }
 
-void Key(WORD vk, bool bDown)
-{
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
-    ::SendInput(1, &in, sizeof(in));
-    ::Sleep(30);
-}
-
-// Whether another program could take Trovel's key (Ctrl+G) now.
-bool KeyFree()
-{
-    if (!::RegisterHotKey(nullptr, 0x4747, MOD_CONTROL, 'G'))
-        return false;
-    ::UnregisterHotKey(nullptr, 0x4747);
-    return true;
-}
-
 HWND VisibleMenuOf(DWORD pid)
 {
     return TopWindowOf(pid, "#32768", nullptr, true);
@@ -99,14 +80,11 @@ bool HotkeyPart(DWORD trovelPid, const char* pszKind, const char* pszTitle, cons
         std::printf("Wine's item dialog \"%s\" did not appear\n", pszTitle);
     } else {
         ::SetForegroundWindow(hDialog);
-        WaitUntil([] { return !KeyFree(); }, 5000);
+        WaitUntil([] { return !KeyFreeForOthers(); }, 5000);
         std::printf("Wine's item dialog \"%s\" is in front; file name field: \"%s\"; pressing Ctrl+G\n", pszTitle,
                     FieldText(hField).c_str());
         std::fflush(stdout);
-        Key(VK_CONTROL, true);
-        Key('G', true);
-        Key('G', false);
-        Key(VK_CONTROL, false);
+        SendKeys({{VK_CONTROL, true}, {'G', true}, {'G', false}, {VK_CONTROL, false}});
         HWND hMenu = nullptr;
         if (!WaitUntil([&] { return (hMenu = VisibleMenuOf(trovelPid)) != nullptr; }, 5000)) {
             std::printf("Ctrl+G opened no menu\n");
@@ -118,8 +96,7 @@ bool HotkeyPart(DWORD trovelPid, const char* pszKind, const char* pszTitle, cons
             std::printf("Trovel's menu is open beside the field; pressing Enter on \"%s\"\n", kFavouriteName);
             PrintRect((tag + "-MENU").c_str(), rc);
             WaitForShot(shotFlag + "." + tag + "-menu");
-            Key(VK_RETURN, true);
-            Key(VK_RETURN, false);
+            SendKeys({{VK_RETURN, true}, {VK_RETURN, false}});
             const std::string expected = bOpen ? std::string(kFolder) : std::string(kFolder) + "report.txt";
             WaitUntil([&] { return FieldText(hField) == expected; }, 10000);
             const std::string after = FieldText(hField);

@@ -201,7 +201,8 @@ TEST(Dpi, TrayIconTreeImagesAndBoxesAt100And150PercentOnA1024By768Screen)
         ::SetEnvironmentVariableA("TEST_PREMATURE_EXIT_FILE", nullptr);
         std::wstring command = L"explorer.exe /desktop=TrovelDpi" + std::to_wstring(scale.dpi) + L",1024x768 \"" +
                                self + L"\" --gtest_filter=PreferencesTest.DpiChild";
-        STARTUPINFOW si = {sizeof(si)};
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
         ASSERT_TRUE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
         ::SetEnvironmentVariableA(kReportVariable, nullptr);

@@ -176,6 +176,13 @@ struct FakeWinEvents {
         }
         return nullptr;
     }
+    // The hotkey hears only what Deliver tells it.
+    static void Stand(CDialogHotkey& hotkey)
+    {
+        hooks.clear();
+        hotkey.m_pfnSetWinEventHook = &Set;
+        hotkey.m_pfnUnhookWinEvent = &Unhook;
+    }
     static void Deliver(DWORD dwEvent, HWND hWnd, LONG idObject)
     {
         const Hook* pHook = Find(dwEvent);
@@ -195,10 +202,8 @@ TEST(DialogHotkey, ADialogMadeWithoutAnEventForItsFocusIsTakenOnceItShows)
     ::DestroyWindow(f.hDialog);
     f.hDialog = ::CreateWindowExW(0, L"#32770", L"Save As", WS_POPUP | WS_CAPTION, 30, 30, 240, 120, nullptr,
                                   nullptr, nullptr, nullptr);
-    FakeWinEvents::hooks.clear();
     CDialogHotkey hotkey;
-    hotkey.m_pfnSetWinEventHook = &FakeWinEvents::Set;
-    hotkey.m_pfnUnhookWinEvent = &FakeWinEvents::Unhook;
+    FakeWinEvents::Stand(hotkey);
     BringToFront(f.hPlain);
     ASSERT_TRUE(hotkey.Start(f.hOwner, kCtrlG, &Fixture::IsDialog, &Fixture::Tell, &f));
     ASSERT_NE(nullptr, FakeWinEvents::Find(EVENT_OBJECT_CREATE));
@@ -226,10 +231,8 @@ TEST(DialogHotkey, ADialogMadeWithoutAnEventForItsFocusIsTakenOnceItShows)
 TEST(DialogHotkey, AKeyHeldForAMomentIsAskedForAgainBeforeTheUserIsTold)
 {
     Fixture f;
-    FakeWinEvents::hooks.clear();
     CDialogHotkey hotkey;
-    hotkey.m_pfnSetWinEventHook = &FakeWinEvents::Set;
-    hotkey.m_pfnUnhookWinEvent = &FakeWinEvents::Unhook;
+    FakeWinEvents::Stand(hotkey);
     BringToFront(f.hPlain);
     ASSERT_TRUE(hotkey.Start(f.hOwner, kCtrlG, &Fixture::IsDialog, &Fixture::Tell, &f));
     ASSERT_TRUE(::RegisterHotKey(nullptr, 0x4B4B, HotkeyModifiers(kCtrlG), LOBYTE(kCtrlG)));
