@@ -382,16 +382,6 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
         const std::string expected = c.bOpen ? folder : folder + c.typed;
         EXPECT_TRUE(WaitUntil([&] { return Text(hField) == expected; }))
             << Text(hField) << "; the scan saw:\n" << ReadFile(m_dir + "\\windows.txt");
-        if (Text(hField) != expected) {
-            for (HWND h = nullptr; (h = ::FindWindowExW(nullptr, h, nullptr, nullptr)) != nullptr;) {
-                DWORD pid = 0; ::GetWindowThreadProcessId(h, &pid);
-                wchar_t cls[64] = {}; ::GetClassNameW(h, cls, 64);
-                printf("DEBUG win %p pid %lu vis %d en %d cls %ls title %s trovel %d\n", (void*)h, pid, ::IsWindowVisible(h), ::IsWindowEnabled(h), cls, AfxGetWindowText(h).c_str(), m_trovel->Owns(h));
-            }
-            DWORD_PTR r = 0;
-            printf("DEBUG trovel answers: %d\n", (int)::SendMessageTimeoutW(m_hView, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &r));
-            printf("DEBUG fg %p dialog %p\n", (void*)::GetForegroundWindow(), (void*)hDialog);
-        }
         ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms
         if (c.bOpen) {
             // The dialog goes to the folder (it started in another, which has no report.txt), and a
