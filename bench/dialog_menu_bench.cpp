@@ -2,9 +2,11 @@
 // the field, from the pick to the text in the field, and the tray pick from the command to the text.
 #include "app/TrovelApp.h"
 #include "bench/BenchClock.h"
+#include "bench/BenchView.h"
 #include "fw/DocTemplate.h"
 #include "fw/FrameWnd.h"
 #include "res/resource.h"
+#include "tests/harness/Harness.h"
 #include "watcher/TrovelView.h"
 
 #include <cstdio>
@@ -14,8 +16,6 @@
 
 namespace {
 
-CTrovelApp g_app;
-const char kBenchRoot[] = "Software\\Trovel Bench";
 constexpr int kPicks = 21; // an odd number for the median; the first is left out as warm-up
 constexpr int kWindows = 2000;
 
@@ -45,16 +45,6 @@ DWORD WINAPI DialogThread(LPVOID)
     return 0;
 }
 
-BOOL CALLBACK FindVisibleMenu(HWND hWnd, LPARAM lParam)
-{
-    wchar_t szClass[16] = {};
-    ::GetClassNameW(hWnd, szClass, 16);
-    if (::lstrcmpW(szClass, L"#32768") != 0 || !::IsWindowVisible(hWnd))
-        return TRUE;
-    *reinterpret_cast<HWND*>(lParam) = hWnd;
-    return FALSE;
-}
-
 // Watches one hotkey pick: notes when the menu shows, picks its first item with Enter and notes
 // when the field holds the new text.
 struct PickWatch {
@@ -64,7 +54,7 @@ struct PickWatch {
         auto* pThis = static_cast<PickWatch*>(pParam);
         HWND hMenu = nullptr;
         for (int i = 0; i < 100000 && hMenu == nullptr; ++i)
-            ::EnumWindows(&FindVisibleMenu, (LPARAM)&hMenu);
+            hMenu = VisibleMenuOf();
         pThis->tShown = Now();
         if (hMenu == nullptr)
             return 0;
@@ -87,23 +77,13 @@ void ResetField()
 
 int main()
 {
-    g_app.m_hInstance = ::GetModuleHandleW(nullptr);
-    HKEY hKey = nullptr;
-    DWORD disposition = 0;
-    if (g_app.m_regRoot.OpenRoot(&hKey, &disposition, HKEY_CURRENT_USER, kBenchRoot))
-        ::RegCloseKey(hKey);
     wchar_t szTemp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, szTemp);
     ::SetCurrentDirectoryW(szTemp);
-
-    CCreateContext context;
-    context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
-    CFrameWnd* pFrame = new CFrameWnd;
-    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context))
+    CBenchView bench; // the dialog is this program's, standing for another's
+    CTrovelView* pView = bench.View();
+    if (pView == nullptr)
         return 1;
-    CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
-    pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", ID_PATH_FIRST}));
-    pView->m_dwOwnProcessId = 0; // the dialog is this program's, standing for another's
 
     g_hDialogReady = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD dwThreadId = 0;
@@ -158,8 +138,5 @@ int main()
 
     ::PostThreadMessageW(dwThreadId, WM_QUIT, 0, 0);
     ::WaitForSingleObject(hThread, 10000);
-    ::DestroyWindow(pFrame->m_hWnd);
-    for (const char* sub : {"PathList", "PtrList", "Dialog", ""})
-        ::RegDeleteKeyW(HKEY_CURRENT_USER, Utf8ToWide(std::string(kBenchRoot) + (*sub ? "\\" : "") + sub).c_str());
     return 0;
 }

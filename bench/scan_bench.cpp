@@ -2,6 +2,7 @@
 // each top-level window's title, class and owner title, over 50, 500 and 2000 windows made here.
 #include "app/TrovelApp.h"
 #include "bench/BenchClock.h"
+#include "bench/BenchView.h"
 #include "fw/DocTemplate.h"
 #include "fw/FrameWnd.h"
 #include "res/resource.h"
@@ -16,8 +17,6 @@
 
 namespace {
 
-CTrovelApp g_app;
-const char kBenchRoot[] = "Software\\Trovel Bench";
 const char kWindowClass[] = "TrovelBenchWindow";
 constexpr int kRounds = 31;
 
@@ -217,12 +216,6 @@ int main(int argc, char** argv)
     if (argc == 6 && std::string(argv[1]) == "--host")
         return HostWindows(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], argv[5]);
 
-    g_app.m_hInstance = ::GetModuleHandleA(nullptr);
-    HKEY hKey = nullptr;
-    DWORD disposition = 0;
-    if (g_app.m_regRoot.OpenRoot(&hKey, &disposition, HKEY_CURRENT_USER, kBenchRoot))
-        ::RegCloseKey(hKey);
-
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
     std::string dir = std::string(temp) + "trovel-bench";
@@ -230,15 +223,11 @@ int main(int argc, char** argv)
     ::SetCurrentDirectoryA(dir.c_str());
     RegisterWindowClass();
 
-    CCreateContext context;
-    context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
-    CFrameWnd* pFrame = new CFrameWnd;
-    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context))
+    CBenchView bench;
+    CTrovelView* pView = bench.View();
+    if (pView == nullptr)
         return 1;
-    CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
-    pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Work\\", "Work", ID_PATH_FIRST}));
     HWND hView = pView->m_hWnd;
-    pView->m_dwOwnProcessId = 0; // this program's own windows are scanned as another's would be
     std::printf("top-level windows before the bench: %d\n", CountTopLevel());
 
     const int sizes[] = {50, 500, 2000};
@@ -265,12 +254,8 @@ int main(int argc, char** argv)
     std::printf("goal: scan within 1.3x the bare loop with 100 such dialogs: %.2fx, %s\n", ratio,
                 ratio <= 1.3 ? "met" : "NOT met");
 
-    ::DestroyWindow(pFrame->m_hWnd);
-    ::DeleteFileA((dir + "\\windows.txt").c_str());
+    ::DeleteFileA((dir + "\\windows.txt").c_str()); // the scan wrote it; the view goes with the bench
     ::SetCurrentDirectoryA(temp);
     ::RemoveDirectoryA(dir.c_str());
-    // The view saved its lists on destruction; the key has no deeper levels.
-    for (const char* sub : {"PathList", "PtrList", ""})
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kBenchRoot) + (*sub ? "\\" : "") + sub).c_str());
     return 0;
 }

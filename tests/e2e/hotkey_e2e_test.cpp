@@ -50,22 +50,6 @@ HWND ChildOf(HWND hParent, const wchar_t* pszClass)
     return hParent != nullptr ? ::FindWindowExW(hParent, nullptr, pszClass, nullptr) : nullptr;
 }
 
-struct MenuSearch {
-    const ChildProcess* pOwner;
-    HWND hMenu;
-};
-BOOL CALLBACK FindMenu(HWND hWnd, LPARAM lParam)
-{
-    auto* pSearch = reinterpret_cast<MenuSearch*>(lParam);
-    wchar_t szClass[16] = {};
-    ::GetClassNameW(hWnd, szClass, 16);
-    if (::lstrcmpW(szClass, L"#32768") == 0 && ::IsWindowVisible(hWnd) && pSearch->pOwner->Owns(hWnd)) {
-        pSearch->hMenu = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Trovel with two favourites, Other and then Target, in a scratch folder that none of the dialogs
 // starts in; its menu lists the last one first.
 class HotkeyEndToEnd : public ::testing::Test {
@@ -124,14 +108,11 @@ protected:
         // drop a Ctrl sent before that arrives.
         ::Sleep(500);
         SendKeys({{VK_CONTROL, true}, {'G', true}, {'G', false}, {VK_CONTROL, false}});
-        MenuSearch search = {m_trovel.get(), nullptr};
-        ASSERT_TRUE(WaitUntil([&] {
-            search.hMenu = nullptr;
-            ::EnumWindows(&FindMenu, (LPARAM)&search);
-            return search.hMenu != nullptr;
-        }, 5000)) << "the hotkey opened no menu";
+        HWND hMenu = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hMenu = VisibleMenuOf(m_trovel->m_pi.dwProcessId)) != nullptr; }, 5000))
+            << "the hotkey opened no menu";
         RECT rcMenu = {}, rcField = {};
-        ::GetWindowRect(search.hMenu, &rcMenu);
+        ::GetWindowRect(hMenu, &rcMenu);
         ::GetWindowRect(hField, &rcField);
         HWND hCombo = ::GetParent(hField);
         if (::GetParent(hCombo) != nullptr && ::GetDlgCtrlID(hField) != 1152) {

@@ -46,6 +46,19 @@ inline bool KeyFreeForOthers()
     return true;
 }
 
+// The menu window showing now (the system keeps hidden ones of the same class), of that process or,
+// with 0, of any.
+inline HWND VisibleMenuOf(DWORD dwProcessId = 0)
+{
+    for (HWND hWnd = nullptr; (hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) != nullptr;) {
+        DWORD dwOwner = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwOwner);
+        if (::IsWindowVisible(hWnd) && (dwProcessId == 0 || dwOwner == dwProcessId))
+            return hWnd;
+    }
+    return nullptr;
+}
+
 // What Wine 8 in the test environment does, measured, for end-to-end tests:
 // - Tray: Shell_NotifyIconA(NIM_ADD) succeeds without an X system tray. Each icon is a window of
 //   class "__winex11_tray_icon", child of the "__winex11_standalone_tray" window ("Wine System Tray"),

@@ -46,11 +46,6 @@ std::string FieldText(HWND hField)
     return text;
 }
 
-HWND VisibleMenuOf(DWORD pid)
-{
-    return TopWindowOf(pid, "#32768", nullptr, true);
-}
-
 void PrintRect(const char* pszTag, RECT rc)
 {
     std::printf("%s %ld %ld %ld %ld\n", pszTag, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);

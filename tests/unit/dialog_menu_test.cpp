@@ -3,6 +3,7 @@
 #include "fw/TextConv.h"
 #include "watcher/DialogMenu.h"
 
+#include "tests/harness/Harness.h"
 #include "tests/support/TestApp.h"
 
 #include <gtest/gtest.h>
@@ -21,24 +22,6 @@ void Key(WORD vk)
     ::SendInput(2, in, sizeof(INPUT));
 }
 
-BOOL CALLBACK FindVisibleMenu(HWND hWnd, LPARAM lParam)
-{
-    wchar_t szClass[16] = {};
-    ::GetClassNameW(hWnd, szClass, 16);
-    if (::lstrcmpW(szClass, L"#32768") != 0 || !::IsWindowVisible(hWnd))
-        return TRUE;
-    *reinterpret_cast<HWND*>(lParam) = hWnd;
-    return FALSE;
-}
-
-// The menu window showing now; the system keeps hidden ones of the same class.
-HWND VisibleMenu()
-{
-    HWND hFound = nullptr;
-    ::EnumWindows(&FindVisibleMenu, (LPARAM)&hFound);
-    return hFound;
-}
-
 // Presses the keys once the menu is up, from a thread of its own, and notes where the menu showed.
 struct KeyPresser {
     std::vector<WORD> keys;
@@ -49,7 +32,7 @@ struct KeyPresser {
     {
         auto* pThis = static_cast<KeyPresser*>(pParam);
         HWND hMenu = nullptr;
-        for (int i = 0; i < 200 && (hMenu = VisibleMenu()) == nullptr; ++i)
+        for (int i = 0; i < 200 && (hMenu = VisibleMenuOf()) == nullptr; ++i)
             ::Sleep(10);
         if (hMenu == nullptr)
             return 0;
