@@ -2,6 +2,7 @@
 #include "app/MainFrame.h"
 #include "app/FrameGeometry.h"
 #include "watcher/TrovelView.h"
+#include "fw/NestedLoop.h"
 #include "fw/WinApp.h"
 #include "res/resource.h"
 
@@ -65,14 +66,12 @@ void CMainFrame::OnClose()
     if (m_bOsRejected) {
         m_bOsRejected = FALSE;
         CFrameWnd::OnClose();
-    } else if (m_bShutdown && IsViewBusy()) {
-        // One of the program's dialogs is up, its modal loop running inside a view handler: ask it
-        // to close; when it has, the close is asked for again (see CDialogShowingScope). When it
-        // has no window yet (or not one owned by this frame) there is nothing to ask: the scope's
-        // end asks again, and posting to this frame would only spin.
-        HWND hPopup = ::GetLastActivePopup(m_hWnd);
-        if (hPopup != nullptr && hPopup != m_hWnd)
-            ::PostMessageW(hPopup, WM_CLOSE, 0, 0);
+    } else if (m_bShutdown && CNestedLoop::Depth() > 0) {
+        // A loop of the program (a menu, a box, a dialog, a wait on another program) runs inside a
+        // handler that still uses the view: the loops are asked to end, and the close comes again
+        // once the outermost has returned.
+        CNestedLoop::AskToEnd();
+        CNestedLoop::PostWhenDone(m_hWnd, WM_CLOSE);
     } else if (m_bShutdown) {
         CFrameWnd::OnClose();
     } else {
@@ -107,30 +106,17 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* pInfo)
     Default();
 }
 
-bool CMainFrame::IsViewBusy() const
-{
-    CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
-    return pView != nullptr && pView->IsBusy();
-}
-
 void CMainFrame::OnEndSessionWhileBusy()
 {
-    // The view is busy inside one of its handlers: destroying it now would pull it out from under
-    // that handler. Keep what the teardown would have kept, then end without the view's teardown:
-    // a session end that does not end the process (the Restart Manager's) would otherwise leave it
-    // running with no icon, holding the single-copy name.
-    CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView());
-    pView->SavePathLists();
-    pView->m_trayIcon.RemoveIcon();
-    if (pView->m_bDialogShowing) {
-        // The modal loops (a box over the sheet) cannot be unwound in order before the session
-        // goes; the open dialog's edits go, as on Cancel.
-        ::ExitProcess(0);
+    // A loop of the program runs inside a view handler: the view's teardown waits for it. What the
+    // teardown keeps is kept now, since the system may end the process once this message returns;
+    // a session end that does not end it (the Restart Manager's) then ends it as a shutdown does.
+    if (CTrovelView* pView = dynamic_cast<CTrovelView*>(GetActiveView())) {
+        pView->SavePathLists();
+        pView->m_trayIcon.RemoveIcon();
     }
-    // A paste waits on the other program for a few bounded sends at most: end as a shutdown does
-    // once it has returned.
     m_bShutdown = TRUE;
-    PostMessage(WM_CLOSE);
+    OnClose();
 }
 
 LRESULT CMainFrame::OnShowPreferences(WPARAM, LPARAM)
@@ -154,9 +140,9 @@ LRESULT CMainFrame::OnExternalShutdown(WPARAM, LPARAM)
 {
     m_bShutdown = TRUE;
     // A request sent from another process may arrive while this thread waits inside a call of its
-    // own (the shell, a foreign dialog): closing there would destroy the view under its running
-    // handler. Such a request, like one that meets an open dialog, is carried out from the queue.
-    if (::InSendMessage() || IsViewBusy())
+    // own: closing there would destroy the view under its running handler. It is carried out from
+    // the queue (and after the program's loops, by the close's own rule).
+    if (::InSendMessage())
         PostMessage(WM_CLOSE);
     else
         OnClose();
@@ -189,7 +175,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             pView->OnDpiChanged(LOWORD(wParam));
         return 0;
     case WM_ENDSESSION:
-        if (wParam && IsViewBusy()) {
+        if (wParam && CNestedLoop::Depth() > 0) {
             OnEndSessionWhileBusy();
             return 0;
         }

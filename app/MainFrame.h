@@ -24,8 +24,6 @@ public:
     void ArmStartTimer();
 
 protected:
-    // A modal dialog of the program is open, so the view must not be destroyed now.
-    bool IsViewBusy() const;
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     int OnCreate(LPCREATESTRUCTW lpcs) override;
     void OnClose() override;

@@ -30,6 +30,9 @@ std::string AfxLoadString(UINT nID);
 HICON AfxLoadSmallIcon(UINT nIDResource, UINT dpi = 0);
 // The small-icon width for a DPI (0: the current one), as the system sizes it.
 int AfxSmallIconSize(UINT dpi = 0);
+// The work area of the monitor the window is on (the nearest), or of the primary one where the
+// system has no monitor functions (NT 4.0). FALSE when neither can be had.
+BOOL AfxWorkAreaOf(HWND hWnd, RECT* prcWork);
 // Moves a top-level window wholly inside the work area of the monitor it is on (the nearest),
 // or of the primary one where the system has no monitor functions. A window larger than the
 // work area keeps its top left corner inside.

@@ -1,5 +1,6 @@
 // Modal dialog of the framework layer.
 #include "fw/Dialog.h"
+#include "fw/NestedLoop.h"
 
 HWND CDialog::GetOwnerWindow() const
 {
@@ -13,6 +14,7 @@ HWND CDialog::GetOwnerWindow() const
 
 INT_PTR CDialog::DoModal()
 {
+    CNestedLoop loop(CNestedLoop::Modal);
     PendingCreation() = this;
     INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), GetOwnerWindow(),
                                        &CWnd::DlgProc, 0);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fw/Afx.h"
+#include "fw/NestedLoop.h"
 
 class CMenu {
 public:
@@ -20,6 +21,7 @@ public:
     std::string GetMenuString(UINT nIDItem, UINT nFlags) const;
     BOOL TrackPopupMenu(UINT nFlags, int x, int y, HWND hOwner) const
     {
+        CNestedLoop loop(CNestedLoop::Menu);
         return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, hOwner, nullptr);
     }
 };

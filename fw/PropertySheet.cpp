@@ -1,5 +1,6 @@
 // Property sheet and pages over the common controls' PropertySheetW.
 #include "fw/PropertySheet.h"
+#include "fw/NestedLoop.h"
 
 #include <cstring>
 
@@ -153,7 +154,11 @@ INT_PTR CPropertySheet::DoModal()
     // Claimed by the callback as soon as the sheet window exists.
     m_bApplied = false;
     PendingSheet() = this;
-    INT_PTR result = ::PropertySheetW(&m_psh);
+    INT_PTR result = 0;
+    {
+        CNestedLoop loop(CNestedLoop::Modal);
+        result = ::PropertySheetW(&m_psh);
+    }
     if (PendingSheet() == this)
         PendingSheet() = nullptr;
     m_hWnd = nullptr;

@@ -1,6 +1,7 @@
 // Application object of the framework layer.
 #include "fw/WinApp.h"
 #include "fw/DocTemplate.h"
+#include "fw/NestedLoop.h"
 #include "fw/Wnd.h"
 
 #include <htmlhelp.h>
@@ -23,6 +24,7 @@ std::string AfxLoadString(UINT nID)
 
 int AfxMessageBox(HWND hOwner, const std::string& text, const std::string& caption, UINT uType)
 {
+    CNestedLoop loop(CNestedLoop::Modal);
     return ::MessageBoxW(hOwner, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), uType);
 }
 
@@ -63,22 +65,27 @@ HICON AfxLoadSmallIcon(UINT nIDResource, UINT dpi)
     return (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource), IMAGE_ICON, size, size, 0);
 }
 
-void AfxKeepInsideWorkArea(HWND hWnd)
+BOOL AfxWorkAreaOf(HWND hWnd, RECT* prcWork)
 {
-    RECT rcWnd = {}, rcWork = {};
-    if (hWnd == nullptr || !::GetWindowRect(hWnd, &rcWnd))
-        return;
     // Windows 98 / 2000 and later have monitors; NT 4.0 has one screen and its work area.
     struct MonitorInfo { DWORD cbSize; RECT rcMonitor, rcWork; DWORD dwFlags; }; // MONITORINFO
     using FromWindowFn = HANDLE(WINAPI*)(HWND, DWORD);
     using InfoFn = BOOL(WINAPI*)(HANDLE, MonitorInfo*);
-    auto pfnFromWindow = AfxGetSystemProc<FromWindowFn>("user32.dll", "MonitorFromWindow");
-    auto pfnInfo = AfxGetSystemProc<InfoFn>("user32.dll", "GetMonitorInfoW");
+    static const auto pfnFromWindow = AfxGetSystemProc<FromWindowFn>("user32.dll", "MonitorFromWindow");
+    static const auto pfnInfo = AfxGetSystemProc<InfoFn>("user32.dll", "GetMonitorInfoW");
     MonitorInfo info = {sizeof(info), {}, {}, 0};
     HANDLE hMonitor = pfnFromWindow != nullptr ? pfnFromWindow(hWnd, 2 /* MONITOR_DEFAULTTONEAREST */) : nullptr;
-    if (hMonitor != nullptr && pfnInfo != nullptr && pfnInfo(hMonitor, &info))
-        rcWork = info.rcWork;
-    else if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWork, 0))
+    if (hMonitor != nullptr && pfnInfo != nullptr && pfnInfo(hMonitor, &info)) {
+        *prcWork = info.rcWork;
+        return TRUE;
+    }
+    return ::SystemParametersInfoW(SPI_GETWORKAREA, 0, prcWork, 0);
+}
+
+void AfxKeepInsideWorkArea(HWND hWnd)
+{
+    RECT rcWnd = {}, rcWork = {};
+    if (hWnd == nullptr || !::GetWindowRect(hWnd, &rcWnd) || !AfxWorkAreaOf(hWnd, &rcWork))
         return;
     const LONG width = rcWnd.right - rcWnd.left, height = rcWnd.bottom - rcWnd.top;
     LONG x = rcWnd.left, y = rcWnd.top;

@@ -15,6 +15,7 @@ void CPage2::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_CHECK_RESTORE_TIPS, m_bRestoreTips);
     DDX_HotKey(pDX, IDC_HOTKEY_DIALOG, m_wHotkey);
     DDX_Check(pDX, IDC_CHECK_OPEN_FOLDERS, m_bListOpenFolders);
+    DDX_Check(pDX, IDC_CHECK_GO_TO_FOLDER, m_bGoToFolder);
     DDX_Check(pDX, IDC_CHECK_START_WITH_WINDOWS, m_bStartWithWindows);
 }
 

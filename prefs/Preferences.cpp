@@ -29,6 +29,7 @@ void CTrovelView::OnPreferences()
     CPage2 page2;
     page2.m_wHotkey = m_dialogSettings.wHotkey;
     page2.m_bListOpenFolders = m_dialogSettings.bListOpenFolders;
+    page2.m_bGoToFolder = m_dialogSettings.bGoToFolder;
     const BOOL startedWithWindows = StartsWithWindows();
     page2.m_bStartWithWindows = startedWithWindows;
     sheet.AddPage(&page2);
@@ -47,9 +48,9 @@ void CTrovelView::OnPreferences()
             AppRegistry().UpdateInt("Newbie", "Help", 0);
         // Only a changed box writes, so a Run value that names another copy stays until the user asks.
         if (page2.m_bStartWithWindows != startedWithWindows && !SetStartsWithWindows(page2.m_bStartWithWindows != FALSE))
-            ::MessageBoxW(m_hWnd, L"Trovel could not change whether it starts when Windows starts.", L"Trovel",
-                          MB_OK | MB_ICONEXCLAMATION);
-        m_dialogSettings = {page2.m_wHotkey, page2.m_bListOpenFolders};
+            AfxMessageBox(m_hWnd, "Trovel could not change whether it starts when Windows starts.",
+                          GetTrovelApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
+        m_dialogSettings = {page2.m_wHotkey, page2.m_bListOpenFolders, page2.m_bGoToFolder};
         WriteDialogSettings(AppRegistry(), m_dialogSettings);
         StartDialogHotkey(); // the key may have changed: it is registered afresh
     }

@@ -47,6 +47,7 @@
 #define IDC_BTN_ABOUT           1013
 #define IDC_HOTKEY_DIALOG       1014
 #define IDC_CHECK_OPEN_FOLDERS  1015
+#define IDC_CHECK_GO_TO_FOLDER  1016
 #define IDC_FRAME_MEASURE       1023
 #define IDC_EMAIL_LINK          1024
 #define IDC_WEB_LINK            1025

@@ -1,6 +1,7 @@
 // The notification-area icon and its pop-up menu.
 #include "tray/TrayNotifyIcon.h"
 #include "fw/FrameWnd.h"
+#include "fw/NestedLoop.h"
 #include "fw/WinApp.h"
 #include "watcher/TrovelView.h"
 
@@ -149,14 +150,15 @@ BOOL CTrayNotifyIcon::ShowBalloon(const std::string& title, const std::string& t
     return s_pfnShellNotify(NIM_MODIFY, &balloon);
 }
 
-BOOL CTrayNotifyIcon::BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const
+BOOL CTrayNotifyIcon::BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView,
+                                     bool bOpenFolders) const
 {
     if (!menu.LoadMenu(m_nid.uID))
         return FALSE;
     popup = menu.GetSubMenu(0);
     if (popup.m_hMenu == nullptr)
         return FALSE;
-    nDefaultPos = pView != nullptr ? pView->InsertPathItems(&popup) : 1;
+    nDefaultPos = pView != nullptr ? pView->InsertPathItems(&popup, bOpenFolders) : 1;
     popup.SetDefaultItem((UINT)nDefaultPos, TRUE);
     return TRUE;
 }
@@ -165,17 +167,24 @@ LRESULT CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 {
     if ((UINT)wParam != m_nid.uID)
         return 0;
+    const UINT uMouse = (UINT)lParam;
+    const bool bMenu = OpensMenu(uMouse);
+    const bool bDefault = uMouse == WM_LBUTTONDBLCLK || uMouse == kSelect || uMouse == kKeySelect;
+    // A mouse move reads nothing. From version 3 on the shell follows the right button's release
+    // with WM_CONTEXTMENU, which comes while that menu is open: one menu is enough.
+    if ((!bMenu && !bDefault) || (bMenu && CNestedLoop::InMenu()))
+        return 1;
 
     CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
     CTrovelView* pView = pFrame != nullptr ? dynamic_cast<CTrovelView*>(pFrame->GetActiveView()) : nullptr;
     CLoadedMenu menu;
     CMenu popup;
     int nDefaultPos = 0;
-    if (!BuildPopupMenu(menu, popup, nDefaultPos, pView))
+    // Only a menu that opens lists the folders open in Explorer; the default command needs none.
+    if (!BuildPopupMenu(menu, popup, nDefaultPos, pView, bMenu))
         return 0;
 
-    switch ((UINT)lParam) {
-    case WM_RBUTTONUP: {
+    if (bMenu) {
         POINT pt;
         ::GetCursorPos(&pt);
         // Without its top-level window in the foreground the menu would not close when the user
@@ -184,13 +193,8 @@ LRESULT CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
         ::SetForegroundWindow(hTop);
         popup.TrackPopupMenu(0, pt.x, pt.y, m_nid.hWnd);
         ::PostMessageW(hTop, WM_NULL, 0, 0);
-        break;
-    }
-    case WM_LBUTTONDBLCLK:
+    } else {
         ::SendMessageW(m_nid.hWnd, WM_COMMAND, MAKEWPARAM(popup.GetMenuItemID(nDefaultPos), 0), 0);
-        break;
-    default:
-        break;
     }
     return 1;
 }

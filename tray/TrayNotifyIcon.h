@@ -40,15 +40,25 @@ public:
     // A request only: the balloon counts as shown when the callback brings kBalloonShown.
     BOOL ShowBalloon(const std::string& title, const std::string& text);
     static constexpr UINT kIconVersion = 3;              // NOTIFYICON_VERSION
-    static constexpr UINT kBalloonShown = WM_USER + 2;   // NIN_BALLOONSHOW, the callback's lParam
+    // What the shell sends from that version on, as the callback's lParam: the icon chosen with the
+    // mouse or the keyboard and activated (Enter, Space), and a balloon shown.
+    static constexpr UINT kSelect = WM_USER + 0;         // NIN_SELECT
+    static constexpr UINT kKeySelect = WM_USER + 1;      // NIN_KEYSELECT
+    static constexpr UINT kBalloonShown = WM_USER + 2;   // NIN_BALLOONSHOW
     static bool ShellShowsBalloons();
 
-    // One callback message: wParam is the icon id, lParam the mouse message.
+    // One callback message: wParam is the icon id, lParam the mouse message. The menu opens on the
+    // right button's release, or on WM_CONTEXTMENU (the keyboard, from version 3 on); the default
+    // command runs on a double click, or on NIN_SELECT and NIN_KEYSELECT. Nothing else does anything.
     virtual LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
+    // The messages that open the menu.
+    static bool OpensMenu(UINT uMouse) { return uMouse == WM_RBUTTONUP || uMouse == WM_CONTEXTMENU; }
 
-    // Loads the menu resource of the icon id, lets the view put the path entries on top of its
-    // first pop-up and makes the view's default item the default. FALSE when there is no such pop-up.
-    BOOL BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView) const;
+    // Loads the menu resource of the icon id, lets the view put the path entries (and, when asked, the
+    // folders open in Explorer) on top of its first pop-up and makes the view's default item the
+    // default. FALSE when there is no such pop-up.
+    BOOL BuildPopupMenu(CLoadedMenu& menu, CMenu& popup, int& nDefaultPos, CTrovelView* pView,
+                        bool bOpenFolders = true) const;
 
     // The small image loaded by SetIcon(UINT); this object destroys it.
     HICON m_hOwnedIcon = nullptr;

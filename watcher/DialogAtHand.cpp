@@ -1,6 +1,7 @@
 // The hotkey at the file dialog: the menu beside its field, a pick filling that very dialog, and the
 // folders open in Explorer that both menus list.
 #include "watcher/TrovelView.h"
+#include "fw/NestedLoop.h"
 #include "watcher/DialogMenu.h"
 #include "watcher/PathInjection.h"
 #include "watcher/ScanCandidates.h"
@@ -51,7 +52,8 @@ void CTrovelView::TellHotkeyTaken(void* pContext, const std::string& text)
 
 void CTrovelView::OnHotkey(WPARAM wParam)
 {
-    if (wParam != (WPARAM)CDialogHotkey::kHotkeyId || m_bDialogShowing || m_bPasting)
+    // Not over a menu, box or dialog of the program's, nor while it waits on another program.
+    if (wParam != (WPARAM)CDialogHotkey::kHotkeyId || CNestedLoop::Depth() > 0 || ShutdownPending())
         return;
     // The dialog is the one in front now: found from its handle, no scan and no settle wait.
     const HWND hDialog = ::GetForegroundWindow();
@@ -62,12 +64,14 @@ void CTrovelView::OnHotkey(WPARAM wParam)
     const std::vector<MenuRow> rows = BuildFolderRows(m_pathList, OpenFolders());
     if (hField == nullptr || rows.empty())
         return;
-    const UINT nPicked = TrackMenuBesideField(hField, rows);
+    bool bLeftFor = false;
+    const UINT nPicked = TrackMenuBesideField(hField, rows, &bLeftFor);
+    // A close that came while the menu was open goes on once this handler has returned; the
+    // dialog is left as it is.
+    if (ShutdownPending() || bLeftFor)
+        return;
     const MenuRow* pRow = FindMenuRow(rows, nPicked);
-    if (pRow != nullptr) {
-        // A copy: whatever runs during the paste's sends may change the lists.
-        const std::string folder = pRow->strFolder;
-        PasteInto(hDialog, match.nKind, match.nCtrlId, folder);
-    }
     ReturnToDialog(hDialog, hField);
+    if (pRow != nullptr)
+        PickAtDialog(hDialog, match.nKind, match.nCtrlId, pRow->strFolder);
 }

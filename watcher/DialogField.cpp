@@ -4,14 +4,15 @@
 #include "fw/TextConv.h"
 
 const DialogKind kDialogKinds[] = {
-    // recognised by              field looked for at                                      written by                    for
-    {DialogSign::ItemOpen,        FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open},
-    {DialogSign::TitleRules,      FIELD_RECORDED | FIELD_OTHER_CLASSIC | FIELD_ITEM_CHAIN, FieldWrite::ReplaceSelection, DialogPurpose::Save},
-    {DialogSign::TitleRulesOwn,   FIELD_RECORDED,                                          FieldWrite::SetText,          DialogPurpose::Save},
-    {DialogSign::ItemSaveChain,   FIELD_ITEM_CHAIN,                                        FieldWrite::ReplaceSelection, DialogPurpose::Save},
-    {DialogSign::TitledSaveEdit,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Save},
-    {DialogSign::TitledOpenEdit,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open},
-    {DialogSign::TitledOpenCombo, FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open},
+    // recognised by              field looked for at                                      written by                    for                   goes to a folder
+    {DialogSign::ItemOpen,        FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open, FolderChange::PressWithTypes},
+    {DialogSign::TitleRules,      FIELD_RECORDED | FIELD_OTHER_CLASSIC | FIELD_ITEM_CHAIN, FieldWrite::ReplaceSelection, DialogPurpose::Save, FolderChange::Press},
+    {DialogSign::TitleRulesOwn,   FIELD_RECORDED,                                          FieldWrite::SetText,          DialogPurpose::Save, FolderChange::Never},
+    {DialogSign::ItemSaveChain,   FIELD_ITEM_CHAIN,                                        FieldWrite::ReplaceSelection, DialogPurpose::Save, FolderChange::Press},
+    {DialogSign::TitledSaveEdit,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Save, FolderChange::Press},
+    // Wine's item open dialog, which also picks folders, and the old-style one, which never does.
+    {DialogSign::TitledOpenEdit,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open, FolderChange::PressWithTypes},
+    {DialogSign::TitledOpenCombo, FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open, FolderChange::Press},
 };
 const int kDialogKindCount = sizeof(kDialogKinds) / sizeof(kDialogKinds[0]);
 
@@ -36,26 +37,44 @@ bool AnyChild(HWND hParent, const wchar_t* pszClass, Visit visit)
     return false;
 }
 
-// Counts the edits at the end of the save chain, keeping the last, and stops once it has nLimit;
-// the chain starts at the dialog's DUIViewWndClassName children.
+// Calls visit for each combo box of the item dialog's chain (DUIViewWndClassName > DirectUIHWND >
+// FloatNotifySink > ComboBox), where its name box and its file types live, until it returns true.
+template <typename Visit>
+bool AnyChainCombo(HWND hDialog, Visit visit)
+{
+    return AnyChild(hDialog, L"DUIViewWndClassName", [&](HWND hView) {
+        return AnyChild(hView, L"DirectUIHWND", [&](HWND hDirect) {
+            return AnyChild(hDirect, L"FloatNotifySink",
+                            [&](HWND hSink) { return AnyChild(hSink, L"ComboBox", visit); });
+        });
+    });
+}
+
+// Counts the edits at the end of the save chain, keeping the last, and stops once it has nLimit.
 int CollectChainEdits(HWND hDialog, bool bVisibleEnabledOnly, int nLimit, HWND* phEdit)
 {
     int count = 0;
-    AnyChild(hDialog, L"DUIViewWndClassName", [&](HWND hView) {
-        return AnyChild(hView, L"DirectUIHWND", [&](HWND hDirect) {
-            return AnyChild(hDirect, L"FloatNotifySink", [&](HWND hSink) {
-                return AnyChild(hSink, L"ComboBox", [&](HWND hCombo) {
-                    return AnyChild(hCombo, L"Edit", [&](HWND hEdit) {
-                        if (bVisibleEnabledOnly && (!::IsWindowVisible(hEdit) || !::IsWindowEnabled(hEdit)))
-                            return false;
-                        *phEdit = hEdit;
-                        return ++count >= nLimit;
-                    });
-                });
-            });
+    AnyChainCombo(hDialog, [&](HWND hCombo) {
+        return AnyChild(hCombo, L"Edit", [&](HWND hEdit) {
+            if (bVisibleEnabledOnly && (!::IsWindowVisible(hEdit) || !::IsWindowEnabled(hEdit)))
+                return false;
+            *phEdit = hEdit;
+            return ++count >= nLimit;
         });
     });
     return count;
+}
+
+// The file-type list: cmb1 (1136) of the common dialog and of Wine's item dialog, hidden when the
+// program gave no types; in the item dialog of Vista to 11, the drop-down list beside the name box.
+bool ShowsTypeList(HWND hDialog)
+{
+    HWND hTypes = ::GetDlgItem(hDialog, 1136);
+    if (hTypes != nullptr && ClassIs(hTypes, L"ComboBox") && ::IsWindowVisible(hTypes))
+        return true;
+    return AnyChainCombo(hDialog, [](HWND hCombo) {
+        return (::GetWindowLongPtrW(hCombo, GWL_STYLE) & 3) == CBS_DROPDOWNLIST && ::IsWindowVisible(hCombo);
+    });
 }
 
 // A combo box is written through its edit; an extended combo box holds a combo box holding it.
@@ -167,6 +186,11 @@ int DialogKindOf(DialogSign sign)
             return i;
     }
     return -1;
+}
+
+bool GoesToFolder(const DialogKind& kind, HWND hDialog)
+{
+    return kind.change == FolderChange::Press || (kind.change == FolderChange::PressWithTypes && ShowsTypeList(hDialog));
 }
 
 HWND FindItemChainEdit(HWND hDialog, bool bVisibleEnabledOnly)

@@ -41,11 +41,21 @@ enum class DialogPurpose {
     Open, // gets the folder, and the typed text only when it is a pattern
 };
 
+// How a pick at the dialog takes it to the folder. Nothing is ever confirmed for the user: with a
+// folder in its field the default button goes there, as when a user types the folder and presses Enter.
+enum class FolderChange {
+    Press,          // the folder in the field, the default button pressed
+    PressWithTypes, // so, but only while it shows a file-type list: the item dialog that picks folders
+                    // has the same tree and none, and its button would choose the folder
+    Never,          // only filled: a dialog of the program's own class, whose button may do anything
+};
+
 struct DialogKind {
     DialogSign sign;
     unsigned places;
     FieldWrite write;
     DialogPurpose purpose;
+    FolderChange change;
 };
 
 // The rows, tried in order; the first whose sign holds decides. Indexes are what the scan records.
@@ -67,6 +77,9 @@ DialogMatch ClassifyDialog(HWND hWnd, std::string_view title, std::string_view c
 
 // The file-name edit (or the dialog's own control) of a recognised dialog, found afresh; null when none.
 HWND FindFileNameField(HWND hDialog, const DialogKind& kind, int nCtrlId);
+
+// Whether the kind's dialog goes to a folder when its default button is pressed now.
+bool GoesToFolder(const DialogKind& kind, HWND hDialog);
 
 // The edit at the end of the item dialog's save chain: only a visible, enabled one when asked, and
 // only when there is exactly one. The address bar and the search box are never on that chain.

@@ -1,5 +1,6 @@
 // The pop-up menu beside another program's file-name field, and the way back to that field.
 #include "watcher/DialogMenu.h"
+#include "fw/NestedLoop.h"
 #include "watcher/PathInjection.h"
 
 namespace {
@@ -42,17 +43,17 @@ int ApproximateMenuHeight(const std::vector<MenuRow>& rows)
     return cy;
 }
 
-bool FitsBelow(const RECT& rcField, int cyMenu)
+} // namespace
+
+bool MenuFitsBelow(const RECT& rcField, int cyMenu, const RECT& rcWork)
 {
-    RECT rcWork = {0, 0, 0, ::GetSystemMetrics(SM_CYSCREEN)};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWork, 0);
     return rcField.bottom + cyMenu <= rcWork.bottom;
 }
 
-} // namespace
-
-UINT TrackMenuBesideField(HWND hField, const std::vector<MenuRow>& rows)
+UINT TrackMenuBesideField(HWND hField, const std::vector<MenuRow>& rows, bool* pbLeftFor)
 {
+    if (pbLeftFor != nullptr)
+        *pbLeftFor = false;
     RECT rcField = {};
     if (rows.empty() || !::GetWindowRect(hField, &rcField))
         return 0;
@@ -65,11 +66,20 @@ UINT TrackMenuBesideField(HWND hField, const std::vector<MenuRow>& rows)
         // A menu takes keys only while its owner is in front; the hotkey that got here lets it come.
         ::SetForegroundWindow(hOwner);
         TPMPARAMS params = {sizeof(params), rcField};
-        const bool bBelow = FitsBelow(rcField, ApproximateMenuHeight(rows));
+        RECT rcWork = {0, 0, 0, ::GetSystemMetrics(SM_CYSCREEN)};
+        AfxWorkAreaOf(hField, &rcWork);
+        const bool bBelow = MenuFitsBelow(rcField, ApproximateMenuHeight(rows), rcWork);
         const UINT uFlags = TPM_LEFTALIGN | (bBelow ? TPM_TOPALIGN : TPM_BOTTOMALIGN) | TPM_VERTICAL | TPM_RETURNCMD |
                             TPM_LEFTBUTTON;
-        nPicked = (UINT)::TrackPopupMenuEx(hMenu, uFlags, rcField.left, bBelow ? rcField.bottom : rcField.top, hOwner,
-                                           &params);
+        {
+            CNestedLoop loop(CNestedLoop::Menu);
+            nPicked = (UINT)::TrackPopupMenuEx(hMenu, uFlags, rcField.left, bBelow ? rcField.bottom : rcField.top,
+                                               hOwner, &params);
+        }
+        // Closed by a click into another window, which then has the front: it keeps it.
+        const HWND hFront = ::GetForegroundWindow();
+        if (pbLeftFor != nullptr)
+            *pbLeftFor = nPicked == 0 && hFront != nullptr && hFront != hOwner;
         // Lets the menu's window close as soon as the owner loses the front (as the platform advises).
         ::PostMessageW(hOwner, WM_NULL, 0, 0);
     }
@@ -84,15 +94,13 @@ BOOL ReturnToDialog(HWND hDialog, HWND hField)
     if (!::IsWindow(hDialog))
         return FALSE;
     ::SetForegroundWindow(hDialog);
+    if (hField == nullptr)
+        return TRUE;
     // The dialog moves its own focus: focus cannot be set across threads directly.
-    DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(hDialog, WM_NEXTDLGCTL, (WPARAM)hField, TRUE, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                               kForeignReplyTimeout, &result))
+    if (!AfxSendMessageBounded(hDialog, WM_NEXTDLGCTL, (WPARAM)hField, TRUE, kForeignReplyTimeout))
         return FALSE;
     // A dialog selects the whole text of an edit it moves to, which the next key typed would replace.
     DWORD_PTR nLength = 0;
-    return ::SendMessageTimeoutW(hField, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                                 kForeignReplyTimeout, &nLength) &&
-           ::SendMessageTimeoutW(hField, EM_SETSEL, nLength, (LPARAM)nLength, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                                 kForeignReplyTimeout, &result);
+    return AfxSendMessageBounded(hField, WM_GETTEXTLENGTH, 0, 0, kForeignReplyTimeout, &nLength) &&
+           AfxSendMessageBounded(hField, EM_SETSEL, nLength, (LPARAM)nLength, kForeignReplyTimeout);
 }

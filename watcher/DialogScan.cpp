@@ -1,11 +1,9 @@
-// The scan of the desktop's top-level windows for a file dialog, and the paste into its file-name field.
+// The scan of the desktop's top-level windows for a file dialog, the settle wait after it, and how
+// the user is told what failed.
 #include "watcher/TrovelView.h"
 #include "app/TrovelApp.h"
 #include "watcher/DialogField.h"
-#include "watcher/PasteFailure.h"
-#include "watcher/PathInjection.h"
 #include "watcher/Recognizer.h"
-#include "watcher/DialogSettings.h"
 #include "watcher/ScanCandidates.h"
 
 #include <cstring>
@@ -44,11 +42,8 @@ LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
     if (pEntry == nullptr && m_strSelectedOpenFolder.empty())
         return 0;
 
-    // A pick during the settle wait replaces the one before it.
-    if (m_bSettling) {
-        KillTimer(kSettleTimerId);
-        m_bSettling = false;
-    }
+    // It replaces whatever pick was under way, from the tray or at the dialog.
+    BeginPick();
     m_pSelectedPath = pEntry;
     m_bFound = false;
     m_hFoundWnd = nullptr;
@@ -69,8 +64,8 @@ LRESULT CTrovelView::OnFindDialog(WPARAM wParam, LPARAM)
 
     // The dialog settles after the menu closes and focus returns to it; the wait is a timer, so the
     // program answers its messages throughout.
-    if (m_bFound)
-        m_bSettling = SetTimer(kSettleTimerId, kSettleDelay) != 0;
+    if (m_bFound && SetTimer(kSettleTimerId, kSettleDelay) != 0)
+        m_pick.step = PickInProgress::Step::Settling;
     return 0;
 }
 
@@ -84,12 +79,16 @@ void CTrovelView::OnTimer(UINT_PTR nIDEvent)
             ShowNoticeBox(text); // the shell never showed the balloon
         return;
     }
+    if (nIDEvent == kGoingTimerId) {
+        OnGoing();
+        return;
+    }
     if (nIDEvent != kSettleTimerId)
         return;
     KillTimer(kSettleTimerId);
-    if (!m_bSettling)
+    if (m_pick.step != PickInProgress::Step::Settling)
         return;
-    m_bSettling = false;
+    m_pick.step = PickInProgress::Step::Pasting;
     PostMessage(WM_PASTE_PATH, 0, 0);
 }
 
@@ -177,108 +176,6 @@ DialogMatch CTrovelView::RecogniseWindow(HWND hWnd, std::string* pTraceLine, HWN
 int CTrovelView::RecognizeDialog(std::string_view title, std::string_view className, std::string_view ownerTitle) const
 {
     return MatchDialog(m_nOSClass, title, className, ownerTitle);
-}
-
-namespace {
-
-// Marks the view busy for the life of a paste, so a close that arrives meanwhile waits for it.
-class CPasteBusy {
-public:
-    explicit CPasteBusy(CTrovelView* pView) : m_pView(pView) { m_pView->m_bPasting = true; }
-    ~CPasteBusy()
-    {
-        m_pView->m_bPasting = false;
-        m_pView->ResumeShutdown();
-    }
-    CPasteBusy(const CPasteBusy&) = delete;
-    CPasteBusy& operator=(const CPasteBusy&) = delete;
-
-private:
-    CTrovelView* m_pView;
-};
-
-// Writes the text the way the dialog's kind takes it.
-BOOL WriteField(const DialogKind& kind, HWND hField, const std::string& text)
-{
-    return kind.write == FieldWrite::SetText ? WriteForeignText(hField, text) : ReplaceForeignText(hField, text);
-}
-
-// The reason of a failed send: a blocked message means a target out of reach.
-PasteFailure SendFailure(PasteFailure otherwise)
-{
-    return ::GetLastError() == ERROR_ACCESS_DENIED ? PasteFailure::RunsHigher : otherwise;
-}
-
-} // namespace
-
-LRESULT CTrovelView::OnTrovelMsg(WPARAM, LPARAM)
-{
-    // Cleared when the path list is rebuilt, so a paste left over from before never reads a freed entry.
-    if ((m_pSelectedPath == nullptr && m_strSelectedOpenFolder.empty()) || !m_bFound || m_bPasting)
-        return 0;
-    const std::string folder = m_pSelectedPath != nullptr ? m_pSelectedPath->strPath : m_strSelectedOpenFolder;
-    PasteInto(m_hFoundWnd, m_nFoundKind, m_nFoundCtrlId, folder);
-    return 0;
-}
-
-BOOL CTrovelView::PasteInto(HWND hDialog, int nKind, int nCtrlId, const std::string& folder)
-{
-    if (nKind < 0 || nKind >= kDialogKindCount || !::IsWindow(hDialog) || m_bPasting)
-        return FALSE; // the dialog has closed since the scan: nothing to do, nothing to tell
-
-    // Every send below lets messages that other threads send in run meanwhile: Preferences and its
-    // OK (which frees the path list), a shutdown, another scan. So the paste works on copies from
-    // here on, and the busy mark holds off the view's teardown until it is done.
-    const DialogKind kind = kDialogKinds[nKind];
-    CPasteBusy busy(this);
-
-    PasteFailure failure = PasteFailure::None;
-    std::string composed;
-    std::string typed;
-    HWND hField = nullptr;
-    if (TargetRunsHigher(hDialog)) {
-        failure = PasteFailure::RunsHigher; // its field would not even answer: ask it nothing
-    } else if ((hField = FindFileNameField(hDialog, kind, nCtrlId)) == nullptr) {
-        failure = PasteFailure::NoField;
-    } else if (!ReadForeignText(hField, typed)) {
-        // Without the typed name the paste would replace it with "untitled": leave the field alone.
-        failure = SendFailure(PasteFailure::NoAnswer);
-    } else {
-        // An open dialog shows the folder when Open is pressed; a typed pattern is applied there.
-        composed = kind.purpose == DialogPurpose::Open ? ComposeOpenPath(folder, typed) : ComposePastePath(folder, typed);
-        if (!WriteField(kind, hField, composed)) {
-            failure = SendFailure(PasteFailure::NotTaken);
-        } else if (std::string held; !ReadForeignText(hField, held)) {
-            // It took the text but is slow to answer: what it holds now is not known, and a restore
-            // that arrived late would overwrite whatever the user types next.
-            failure = SendFailure(PasteFailure::NoAnswer);
-        } else if (held != composed) {
-            failure = PasteFailure::NotTaken;
-            // A field that kept part of the path would mislead: give back exactly what the user had typed.
-            WriteField(kind, hField, typed);
-        }
-    }
-
-    m_strFileName = typed;
-    if (!composed.empty())
-        m_strPathName = composed;
-    // A dialog that closed meanwhile explains itself.
-    if (failure == PasteFailure::None || !::IsWindow(hDialog))
-        return failure == PasteFailure::None;
-
-    // What the user can paste by hand: the whole path when the typed name is known, else the folder.
-    const std::string path = composed.empty() ? FolderWithBackslash(folder) : composed;
-    BOOL bOnClipboard = PutTextOnClipboard(m_hWnd, path);
-    TellUser(PasteFailureText(failure, ProgramNameOf(hDialog), path, bOnClipboard != FALSE));
-    return FALSE;
-}
-
-bool CTrovelView::TargetRunsHigher(HWND hDialog) const
-{
-    DWORD dwOwn = 0, dwTarget = 0;
-    BOOL bOwnKnown = m_pfnIntegrityLevel(nullptr, &dwOwn);
-    BOOL bTargetKnown = m_pfnIntegrityLevel(hDialog, &dwTarget);
-    return RunsHigher(bOwnKnown, dwOwn, bTargetKnown, dwTarget);
 }
 
 void CTrovelView::TellUser(const std::string& text)

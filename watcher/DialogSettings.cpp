@@ -7,12 +7,13 @@ namespace {
 const char kDialogKey[] = "Dialog";
 const char kHotkeyValue[] = "Hotkey";
 const char kListValue[] = "ListOpenFolders";
+const char kGoToFolderValue[] = "GoToFolder";
 constexpr int kHotkeyFlagsKnown = HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT;
 }
 
 DialogSettings DefaultDialogSettings()
 {
-    return {kDefaultDialogHotkey, TRUE};
+    return {kDefaultDialogHotkey, TRUE, TRUE};
 }
 
 DialogSettings ReadDialogSettings(const CRegistryKey& reg)
@@ -23,6 +24,7 @@ DialogSettings ReadDialogSettings(const CRegistryKey& reg)
     if (nHotkey >= 0 && nHotkey <= 0xFFFF && (HIBYTE(nHotkey) & ~kHotkeyFlagsKnown) == 0)
         settings.wHotkey = (WORD)nHotkey;
     settings.bListOpenFolders = reg.ReadInt(kDialogKey, kListValue, 1) != 0;
+    settings.bGoToFolder = reg.ReadInt(kDialogKey, kGoToFolderValue, 1) != 0;
     return settings;
 }
 
@@ -30,15 +32,6 @@ BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings
 {
     BOOL ok = reg.WriteInt(kDialogKey, kHotkeyValue, settings.wHotkey);
     ok &= reg.WriteInt(kDialogKey, kListValue, settings.bListOpenFolders ? 1 : 0);
+    ok &= reg.WriteInt(kDialogKey, kGoToFolderValue, settings.bGoToFolder ? 1 : 0);
     return ok;
-}
-
-std::string ComposeOpenPath(const std::string& folder, const std::string& typedText)
-{
-    std::string path = folder;
-    if (path.empty() || path.back() != '\\') // UTF-8 never has 0x5C inside a character
-        path += '\\';
-    if (typedText.find_first_of("*?") != std::string::npos && typedText.find('\\') == std::string::npos)
-        path += typedText;
-    return path;
 }

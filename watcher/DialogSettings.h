@@ -4,20 +4,15 @@
 
 #include <windows.h>
 
-#include <string>
-
 class CRegistryKey;
 
 struct DialogSettings {
     WORD wHotkey;          // hotkey control value; 0: no hotkey
     BOOL bListOpenFolders; // the menus list the folders open in Explorer
+    BOOL bGoToFolder;      // a pick at the dialog takes it to the folder and keeps the typed name
 };
 
 DialogSettings DefaultDialogSettings();
 // Each value falls back to its default when missing or not a valid value.
 DialogSettings ReadDialogSettings(const CRegistryKey& reg);
 BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings);
-
-// The text a pick puts into an open dialog: the folder with its backslash, and the typed text
-// only when it is a pattern of names ("*.txt"), which the dialog then applies in that folder.
-std::string ComposeOpenPath(const std::string& folder, const std::string& typedText);

@@ -1,5 +1,6 @@
 // The shell's window list walked on a worker thread, and the order the menus show its folders in.
 #include "watcher/ExplorerFolders.h"
+#include "fw/NestedLoop.h"
 #include "fw/TextConv.h"
 
 #include <exdisp.h>
@@ -11,6 +12,9 @@
 #include <map>
 
 namespace {
+
+// Walks not yet over: at most one is ever under way, so a hung Explorer holds the threads of one.
+volatile LONG g_nWalksUnderWay = 0;
 
 // From the platform's documentation; defined here so that no GUID library is linked.
 const CLSID kClsidShellWindows = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
@@ -100,6 +104,7 @@ public:
     {
         ::InitializeCriticalSection(&m_lock);
         m_hAllDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ::InterlockedIncrement(&g_nWalksUnderWay);
     }
     ~CWalk()
     {
@@ -140,20 +145,14 @@ public:
     // an entry that does not answer.
     void Wait(DWORD dwTimeout)
     {
+        if (m_hAllDone == nullptr)
+            return;
+        // One wait of the program for the whole walk, however many slices it takes.
+        CNestedLoop wait(CNestedLoop::Wait);
         const DWORD dwStart = ::GetTickCount();
-        for (;;) {
-            const DWORD dwElapsed = ::GetTickCount() - dwStart;
-            if (dwElapsed >= dwTimeout)
-                return;
+        for (DWORD dwElapsed; (dwElapsed = ::GetTickCount() - dwStart) < dwTimeout;) {
             const DWORD dwSlice = std::min<DWORD>(dwTimeout - dwElapsed, std::max<DWORD>(m_dwEntryBound / 4, 1));
-            DWORD dwResult = ::MsgWaitForMultipleObjects(1, &m_hAllDone, FALSE, dwSlice, QS_SENDMESSAGE);
-            if (dwResult == WAIT_OBJECT_0 || dwResult == WAIT_FAILED)
-                return;
-            if (dwResult == WAIT_OBJECT_0 + 1) {
-                MSG msg;
-                ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // runs the sent messages only
-            }
-            if (NothingMoreToCome())
+            if (AfxWaitAnswering(m_hAllDone, dwSlice) || NothingMoreToCome())
                 return;
             if (AllWalkersHung())
                 StartWalker();
@@ -273,6 +272,7 @@ private:
             // Released on a thread of the apartment it belongs to.
             if (pWindows != nullptr)
                 pWindows->Release();
+            ::InterlockedDecrement(&g_nWalksUnderWay); // no thread of it waits on Explorer any more
             ::SetEvent(m_hAllDone);
         }
     }
@@ -361,7 +361,8 @@ std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pConte
 {
     if (pbCannotCount != nullptr)
         *pbCannotCount = false;
-    if (source == nullptr || nMax <= 0)
+    // An earlier walk still held by a hung Explorer: none is added to it.
+    if (source == nullptr || nMax <= 0 || ::InterlockedCompareExchange(&g_nWalksUnderWay, 0, 0) != 0)
         return {};
     // An entry that keeps its walker this long is taken as hung; the rest still has time.
     CWalk* pWalk = new CWalk(source, pContext, dwTimeout / 4);

@@ -33,7 +33,8 @@ std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMa
 // Walks the list on threads of its own, since every call crosses into Explorer: an entry that does
 // not answer within a quarter of dwTimeout is passed by (another thread takes the entries after it),
 // and whatever has not answered within dwTimeout is left out, so a hung Explorer costs at most that;
-// the threads it holds end unseen when it answers. While waiting, messages sent to this thread are
+// the threads it holds end unseen when it answers. While an earlier walk is still held so, this
+// gives none and starts no thread. While waiting, messages sent to this thread are
 // answered. A list that cannot count its windows (Wine answers E_NOTIMPL) gives none, and says so
 // in *pbCannotCount: it never will, so the caller need not ask again.
 std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout,

@@ -6,6 +6,8 @@
 
 std::string PasteFailureText(PasteFailure why, const std::string& program, const std::string& path, bool bOnClipboard)
 {
+    if (why == PasteFailure::NoFolder)
+        return "Trovel cannot go to " + path + ": the folder does not exist or cannot be reached.";
     std::string text;
     switch (why) {
     case PasteFailure::RunsHigher:
@@ -19,6 +21,7 @@ std::string PasteFailureText(PasteFailure why, const std::string& program, const
         break;
     case PasteFailure::NotTaken:
     case PasteFailure::None:
+    case PasteFailure::NoFolder:
         text = "Trovel could not fill in the file name in " + program + " (the field did not take the text).";
         break;
     }

@@ -11,9 +11,10 @@ enum class PasteFailure {
     NoField,    // no file-name field found in the dialog
     NoAnswer,   // the field did not answer the read
     NotTaken,   // the write did not answer, or the field does not hold the text afterwards
+    NoFolder,   // the picked folder does not exist or did not answer: nothing is sent
 };
 
-// The message for one failure. path is what went to the clipboard (or could not).
+// The message for one failure. path is what went to the clipboard (or could not); for NoFolder, the folder.
 std::string PasteFailureText(PasteFailure why, const std::string& program, const std::string& path, bool bOnClipboard);
 
 // Replaces the clipboard's contents with the text (CF_TEXT); FALSE when the clipboard is not available.

@@ -1,5 +1,6 @@
 // Composing the pasted path and the bounded sends to the foreign file-name control.
 #include "watcher/PathInjection.h"
+#include "fw/NestedLoop.h"
 #include "fw/TextConv.h"
 
 #include <cwchar>
@@ -9,9 +10,7 @@ namespace {
 // Plain SendMessage would wait for ever on a program that has stopped answering.
 BOOL SendBounded(HWND hCtrl, UINT msg, WPARAM wParam, LPARAM lParam, DWORD_PTR* pResult = nullptr)
 {
-    DWORD_PTR result = 0;
-    return ::SendMessageTimeoutW(hCtrl, msg, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kForeignReplyTimeout,
-                                 pResult != nullptr ? pResult : &result) != 0;
+    return AfxSendMessageBounded(hCtrl, msg, wParam, lParam, kForeignReplyTimeout, pResult);
 }
 
 } // namespace
@@ -21,13 +20,6 @@ std::string FolderWithBackslash(const std::string& folder)
     std::string path = folder;
     if (path.empty() || path.back() != '\\') // UTF-8 never has 0x5C inside a character
         path += '\\';
-    return path;
-}
-
-std::string ComposePastePath(const std::string& folder, const std::string& typedName)
-{
-    std::string path = FolderWithBackslash(folder);
-    path += typedName.empty() ? std::string("untitled") : typedName;
     return path;
 }
 

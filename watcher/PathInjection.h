@@ -11,9 +11,6 @@ constexpr UINT kForeignReplyTimeout = 2000; // ms
 
 // The folder with one backslash at its end, unless it already ends in one.
 std::string FolderWithBackslash(const std::string& folder);
-// Folder, one backslash unless it already ends in one, then the typed name or "untitled" when none.
-// No length limit: the caller writes the whole text or nothing.
-std::string ComposePastePath(const std::string& folder, const std::string& typedName);
 
 // The control's whole text: its length asked first, then read, and read again while it keeps changing
 // meanwhile. FALSE when the control's thread did not answer in time or is hung.

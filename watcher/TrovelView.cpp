@@ -93,8 +93,7 @@ void CTrovelView::Start()
         m_bFrameSizeKnown = true;
         m_trayIcon.SetTooltipText(kTipNormal);
     } else {
-        // Under the protocol: a close or session end that arrives while the box is up then waits for
-        // it, instead of destroying this view under the routine that is still running.
+        // A close or session end that arrives while the box is up waits for it (see CNestedLoop).
         CDialogShowingScope showing(this);
         AfxMessageBox(m_hWnd, "Failed to create tray icon", GetTrovelApp()->m_strAppName, MB_OK | MB_ICONHAND);
     }
@@ -159,10 +158,10 @@ void CTrovelView::FreeDialogList()
     m_dialogList.clear();
 }
 
-int CTrovelView::InsertPathItems(CMenu* pPopup)
+int CTrovelView::InsertPathItems(CMenu* pPopup, bool bOpenFolders)
 {
     // The same rows as the menu at the dialog: favourites, then the folders open in Explorer.
-    m_menuRows = BuildFolderRows(m_pathList, OpenFolders());
+    m_menuRows = BuildFolderRows(m_pathList, bOpenFolders ? OpenFolders() : std::vector<std::string>());
     if (pPopup == nullptr)
         return 1;
     // Above the resource's leading separator; the count ends on "&Preferences...".
@@ -184,23 +183,14 @@ CDialogShowingScope::CDialogShowingScope(CTrovelView* pView)
 
 CDialogShowingScope::~CDialogShowingScope()
 {
-    if (m_pView == nullptr)
-        return;
-    m_pView->SetDialogShowing(m_bWasShowing);
-    m_pView->ResumeShutdown();
+    if (m_pView != nullptr)
+        m_pView->SetDialogShowing(m_bWasShowing);
 }
 
 bool CTrovelView::ShutdownPending() const
 {
     const CMainFrame* pFrame = dynamic_cast<const CMainFrame*>(GetParentFrame());
     return pFrame != nullptr && pFrame->m_bShutdown;
-}
-
-void CTrovelView::ResumeShutdown()
-{
-    // Posted: the close runs once the handler that held it off has returned.
-    if (ShutdownPending())
-        GetParentFrame()->PostMessage(WM_CLOSE);
 }
 
 void CTrovelView::OnPathCommand(UINT nID)
@@ -227,7 +217,7 @@ void CTrovelView::OnShutdown()
 
 LRESULT CTrovelView::OnTrayNotify(WPARAM wParam, LPARAM lParam)
 {
-    if ((UINT)lParam == WM_RBUTTONUP && m_bDialogShowing)
+    if (CTrayNotifyIcon::OpensMenu((UINT)lParam) && m_bDialogShowing)
         return 1;
     if ((UINT)lParam == CTrayNotifyIcon::kBalloonShown && (UINT)wParam == kTrayIconId) {
         OnBalloonShown();

@@ -13,6 +13,7 @@
 #include "watcher/DialogHotkey.h"
 #include "watcher/DialogSettings.h"
 #include "watcher/ExplorerFolders.h"
+#include "watcher/PasteFailure.h"
 #include "watcher/TargetProcess.h"
 
 #include <cstdio>
@@ -25,6 +26,29 @@
 
 class CPropertySheet;
 
+// The one pick under way, from a menu's choice to the text in the dialog: the tray's (a scan, a
+// second for the dialog to settle, the paste) and the one at the dialog (the folder in its field,
+// the press that takes it there, the typed name back). A new pick from either replaces it, at
+// whatever step it is; a timer or message the older one left behind then finds nothing to do.
+struct PickInProgress {
+    enum class Step {
+        None,
+        Settling, // the tray's: the settle timer runs
+        Pasting,  // the tray's: the paste is posted
+        Going,    // at the dialog: pressed with the folder in its field, the typed name to come back
+    };
+    Step step = Step::None;
+    // Going: the dialog, its kind and field, the folder text written, what the field held before
+    // and what goes back into it, and how often it has been looked at.
+    HWND hDialog = nullptr;
+    int nKind = -1;
+    HWND hField = nullptr;
+    std::string strFolderText;
+    std::string strTyped;
+    std::string strKept;
+    int nLooks = 0;
+};
+
 class CTrovelView : public CFormView {
 public:
     CTrovelView();
@@ -36,6 +60,10 @@ public:
     // its messages meanwhile.
     static constexpr UINT_PTR kSettleTimerId = 110;
     static constexpr UINT kSettleDelay = 1000; // ms
+    // A dialog pressed with a folder in its field is looked at on this timer until it has gone there.
+    static constexpr UINT_PTR kGoingTimerId = 112;
+    static constexpr UINT kGoingDelay = 20; // ms
+    static constexpr int kGoingLooks = 50;  // then the name goes back whatever the dialog shows
     // How long a requested balloon may take to be reported shown before a message box says it instead.
     static constexpr UINT_PTR kBalloonTimerId = 111;
     static constexpr UINT kBalloonWait = 4000; // ms
@@ -52,7 +80,7 @@ public:
     bool m_bFound = false;           // the last scan recognised a dialog
     PathEntry* m_pSelectedPath = nullptr; // entry of the last path command; cleared whenever the list is rebuilt
     std::string m_strSelectedOpenFolder; // or the open folder the last pick named
-    bool m_bSettling = false;        // the settle timer runs; the paste follows it
+    PickInProgress m_pick;           // the pick under way, from the tray or at the dialog
     DWORD m_dwOwnProcessId = ::GetCurrentProcessId(); // the scan passes this process's windows by
     DialogSettings m_dialogSettings = DefaultDialogSettings();
     CDialogHotkey m_dialogHotkey;
@@ -73,7 +101,6 @@ public:
     CTrayNotifyIcon m_trayIcon;
     HICON m_hIcon = nullptr;         // small image of icon 107, owned; the icon is added with it
     CPropertySheet* m_pPreferencesSheet = nullptr; // the Preferences sheet while it is up
-    bool m_bPasting = false;         // a paste is waiting on another program; the view must stay
     std::string m_strLastNotice;     // what the user was last told about a paste that failed
     std::string m_strBalloonPending; // a balloon's text the shell has not yet reported shown
     IntegrityLevelReader m_pfnIntegrityLevel = &ReadIntegrityLevel; // replaceable where levels cannot be made
@@ -92,7 +119,8 @@ public:
     void OnDpiChanged(UINT dpi); // WM_DPICHANGED, from the frame: the tray icon at the new scale
     void FreePathList();
     void FreeDialogList();
-    int InsertPathItems(CMenu* pPopup);
+    // The favourites, and below them the folders open in Explorer when asked for (read now).
+    int InsertPathItems(CMenu* pPopup, bool bOpenFolders = true);
 
     // Dialog-showing protocol: flag and tool tip follow the modal dialogs of the program.
     void SetDialogShowing(bool bShowing);
@@ -115,20 +143,31 @@ public:
                                 bool* pbDescribed = nullptr) const;
     LRESULT OnTrovelMsg(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
-    // Fills the dialog of that kind with the folder and checks the result; a failure is told.
-    // TRUE when the field holds the new text.
+
+    // The pick in progress. A new one replaces what was under way; a pick at the dialog that was
+    // waiting for its dialog to go to the folder gives the typed name back first.
+    void BeginPick();
+    // Fills the dialog of that kind with the folder and the typed name, as the tray does, and checks
+    // the result; a failure is told. TRUE when the field holds the new text.
     BOOL PasteInto(HWND hDialog, int nKind, int nCtrlId, const std::string& folder);
+    // A pick at the dialog: takes it to the folder and keeps the typed name where its kind allows
+    // and the setting asks for it, else fills it as the tray does.
+    void PickAtDialog(HWND hDialog, int nKind, int nCtrlId, const std::string& folder);
+    // The dialog pressed with a folder: looked at until it has gone there, then the name goes back.
+    void OnGoing();
+    void FinishGoing();
+    // Finds the field and reads it, after making sure the folder is there; None, or why not.
+    PasteFailure ReachField(HWND hDialog, const DialogKind& kind, int nCtrlId, const std::string& folder,
+                            HWND& hField, std::string& typed);
+    // Tells a failed pick: what failed, in which program, and the path put on the clipboard.
+    void TellPickFailure(PasteFailure failure, HWND hDialog, const std::string& path);
     bool TargetRunsHigher(HWND hDialog) const;
     // A failed paste is never silent: a balloon where the shell shows one, else a message box.
     void TellUser(const std::string& text);
     void OnBalloonShown();
     void ShowNoticeBox(const std::string& text);
-    // A modal dialog of the program or a paste is under way: the view must not be destroyed now.
-    bool IsBusy() const { return m_bDialogShowing || m_bPasting; }
-    // The frame was asked to end while the view was busy; the close waits for the view.
+    // The frame was asked to end; the close waits for the program's loops (see CNestedLoop).
     bool ShutdownPending() const;
-    // A shutdown that waited for a dialog or a paste goes on now.
-    void ResumeShutdown();
 
     // The folders open in Explorer, as the menus list them (none when switched off).
     std::vector<std::string> OpenFolders();

@@ -1,4 +1,4 @@
-// The dialog settings in the real registry, and what an open dialog is given.
+// The dialog settings in the real registry.
 #include "tests/support/RegistryDump.h"
 #include "tests/support/TestApp.h"
 #include "watcher/DialogHotkey.h"
@@ -12,16 +12,19 @@ TEST(DialogSettings, DefaultsThenWhatWasWrittenAsDecimalIntegers)
     DialogSettings settings = ReadDialogSettings(scratch.Key());
     EXPECT_EQ(kDefaultDialogHotkey, settings.wHotkey) << "Ctrl+G";
     EXPECT_TRUE(settings.bListOpenFolders);
+    EXPECT_TRUE(settings.bGoToFolder);
 
-    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {MAKEWORD(VK_F5, HOTKEYF_ALT), FALSE}));
+    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {MAKEWORD(VK_F5, HOTKEYF_ALT), FALSE, FALSE}));
     EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()),
-              (std::vector<std::string>{"Dialog\\", "Dialog:<Hotkey>=<1140>", "Dialog:<ListOpenFolders>=<0>"}));
+              (std::vector<std::string>{"Dialog\\", "Dialog:<GoToFolder>=<0>", "Dialog:<Hotkey>=<1140>",
+                                        "Dialog:<ListOpenFolders>=<0>"}));
     settings = ReadDialogSettings(scratch.Key());
     EXPECT_EQ(MAKEWORD(VK_F5, HOTKEYF_ALT), settings.wHotkey);
     EXPECT_FALSE(settings.bListOpenFolders);
+    EXPECT_FALSE(settings.bGoToFolder);
 
     // Switched off is a setting of its own, not a missing one.
-    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {0, TRUE}));
+    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {0, TRUE, TRUE}));
     EXPECT_EQ(0, ReadDialogSettings(scratch.Key()).wHotkey);
 }
 
@@ -32,23 +35,4 @@ TEST(DialogSettings, AStoredHotkeyNoControlCouldGiveKeepsTheDefault)
         scratch.Key().WriteInt("Dialog", "Hotkey", nStored);
         EXPECT_EQ(kDefaultDialogHotkey, ReadDialogSettings(scratch.Key()).wHotkey) << nStored;
     }
-}
-
-TEST(DialogSettings, AnOpenDialogGetsTheFolderAndOnlyAPatternOfTheTypedText)
-{
-    const struct {
-        const char* pszFolder;
-        const char* pszTyped;
-        const char* pszExpected;
-    } rows[] = {
-        {"D:\\Work\\", "", "D:\\Work\\"},
-        {"D:\\Work", "", "D:\\Work\\"},
-        {"D:\\Work\\", "report.txt", "D:\\Work\\"},
-        {"D:\\Work\\", "*.txt", "D:\\Work\\*.txt"},
-        {"D:\\Work\\", "rep?rt.*", "D:\\Work\\rep?rt.*"},
-        {"D:\\Work\\", "C:\\Old\\*.txt", "D:\\Work\\"}, // a pattern in another folder is not carried over
-        {"C:\\", "*.\xe6\x97\xa5", "C:\\*.\xe6\x97\xa5"},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(row.pszExpected, ComposeOpenPath(row.pszFolder, row.pszTyped)) << row.pszTyped;
 }

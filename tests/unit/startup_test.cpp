@@ -5,6 +5,7 @@
 #include "app/OsGate.h"
 #include "app/TrovelDoc.h"
 #include "fw/DocTemplate.h"
+#include "fw/NestedLoop.h"
 #include "res/resource.h"
 #include "tests/support/RegistryDump.h"
 #include "tests/support/TrayProbe.h"
@@ -335,11 +336,11 @@ TEST_F(InProcessStart, AppCloseWhileTheIconBoxIsUpWaitsForTheBox)
     ::Shell_NotifyIconA(NIM_DELETE, &nid);
 }
 
-TEST_F(InProcessStart, CloseWithTheDialogFlagSetButNoDialogWaitsWithoutSpinning)
+TEST_F(InProcessStart, CloseDuringALoopWithNoWindowYetWaitsWithoutSpinning)
 {
     Launch();
     {
-        CDialogShowingScope showing(m_pView); // a dialog about to open: no window of it yet
+        CNestedLoop loop(CNestedLoop::Modal); // a dialog about to open: no window of it yet
         ::PostMessageA(m_hFrame, WM_APP_CLOSE, 0, 0);
         int closes = 0;
         for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 300; ::Sleep(10)) {
@@ -352,9 +353,69 @@ TEST_F(InProcessStart, CloseWithTheDialogFlagSetButNoDialogWaitsWithoutSpinning)
         EXPECT_LE(closes, 1);
         EXPECT_TRUE(::IsWindow(m_hFrame));
     }
-    // The dialog's end asks again, and the close goes through.
+    // The loop's end asks again, and the close goes through.
     EXPECT_TRUE(PumpUntil([this] { return !::IsWindow(m_hFrame); }));
     EXPECT_FALSE(TrayKnowsIcon(m_hView, CTrovelView::kTrayIconId));
+}
+
+// Sends the message to the window from a thread of its own, as another process would, once the
+// program's thread is inside its loop.
+DWORD WINAPI SendFromAnotherThread(LPVOID pParam)
+{
+    const MSG* pMsg = static_cast<const MSG*>(pParam);
+    ::Sleep(300);
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(pMsg->hwnd, pMsg->message, pMsg->wParam, pMsg->lParam, SMTO_NORMAL, 10000, &result);
+    return 0;
+}
+
+// Every loop the program runs inside a handler (the tray menu, a box, a wait on another program)
+// holds off a close, a session's end and WM_APP_CLOSE, posted or sent, until it has returned: the
+// view is still there when the loop's caller goes on, then the program ends with its list saved.
+TEST_F(InProcessStart, ACloseDuringAnyLoopOfTheProgramIsCarriedOutOnceTheLoopHasReturned)
+{
+    const struct {
+        const char* what;
+        UINT msg;
+        WPARAM wParam;
+        bool bSent;
+        std::function<void()> loop;
+    } cases[] = {
+        {"WM_APP_CLOSE posted, the tray menu", WM_APP_CLOSE, 0, false,
+         [this] { m_pView->OnTrayNotify(CTrovelView::kTrayIconId, WM_RBUTTONUP); }},
+        {"WM_APP_CLOSE sent, a box", WM_APP_CLOSE, 0, true,
+         [this] { AfxMessageBox(m_hView, "A box", "Trovel", MB_OK); }},
+        {"the session's end, a box", WM_ENDSESSION, TRUE, true,
+         [this] { AfxMessageBox(m_hView, "A box", "Trovel", MB_OK); }},
+        {"the session's end, a wait on another program", WM_ENDSESSION, TRUE, true, [] {
+             HANDLE hNever = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+             AfxWaitAnswering(hNever, 1500);
+             ::CloseHandle(hNever);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Launch();
+        m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Kept\\", "Kept", 5000}));
+        MSG msg = {m_hFrame, c.msg, c.wParam, 0};
+        HANDLE hSender = nullptr;
+        if (c.bSent)
+            hSender = ::CreateThread(nullptr, 0, &SendFromAnotherThread, &msg, 0, nullptr);
+        else
+            ::PostMessageW(m_hFrame, c.msg, c.wParam, 0);
+        const DWORD dwStart = ::GetTickCount();
+        c.loop();
+        EXPECT_LT(::GetTickCount() - dwStart, 5000u) << "the loop was asked to end";
+        EXPECT_TRUE(::IsWindow(m_hView)) << "the view went under the loop's caller";
+        EXPECT_TRUE(PumpUntil([this] { return !::IsWindow(m_hFrame); }));
+        if (hSender != nullptr) {
+            ::WaitForSingleObject(hSender, 10000);
+            ::CloseHandle(hSender);
+        }
+        EXPECT_EQ(m_scratch.Key().ReadString("PathList", "P0", ""), "C:\\Kept\\");
+        EXPECT_EQ(TestApp().m_pMainWnd, nullptr);
+        m_scratch.Key().WriteString("PathList", "P0", "");
+    }
 }
 
 TEST_F(InProcessStart, SettingsThatCannotBeSavedAreToldOncePerRun)
