@@ -25,15 +25,25 @@ std::string FolderWithBackslash(const std::string& folder)
 
 BOOL ReadForeignText(HWND hCtrl, std::string& text)
 {
+    bool bRefusedOnce = false;
     for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD_PTR length = 0;
-        if (!SendBounded(hCtrl, WM_GETTEXTLENGTH, 0, 0, &length))
-            return FALSE;
-        // One character more than the length, so a text that grew meanwhile shows as filling the buffer.
-        std::wstring buffer((size_t)length + 2, L'\0');
-        DWORD_PTR copied = 0;
-        if (!SendBounded(hCtrl, WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)&buffer[0], &copied))
-            return FALSE;
+        DWORD_PTR length = 0, copied = 0;
+        std::wstring buffer;
+        BOOL bAnswered = SendBounded(hCtrl, WM_GETTEXTLENGTH, 0, 0, &length);
+        if (bAnswered) {
+            // One character more than the length, so a text that grew meanwhile shows as filling the buffer.
+            buffer.assign((size_t)length + 2, L'\0');
+            bAnswered = SendBounded(hCtrl, WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)&buffer[0], &copied);
+        }
+        if (!bAnswered) {
+            // Wine at times refuses one send with ERROR_ACCESS_DENIED while another program's send
+            // to the same control is answered; the system's own refusal (a target of higher
+            // integrity) comes again at once.
+            if (::GetLastError() != ERROR_ACCESS_DENIED || bRefusedOnce)
+                return FALSE;
+            bRefusedOnce = true;
+            continue;
+        }
         // The length may be more than the text (a control of an ANSI window counts bytes), never less.
         if (copied <= length) {
             buffer.resize(std::wcslen(buffer.c_str()));

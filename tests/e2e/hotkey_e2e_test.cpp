@@ -1,7 +1,8 @@
 // The real Trovel.exe at real file dialogs of other programs (Wine's item dialogs, notepad's, the
 // classic one, and imitations of the item dialogs of Windows Vista to 11), driven by keys sent
-// through SendInput: the hotkey is held only while a dialog is in front, opens the menu beside its
-// field, Down and Enter fill that dialog, which is in front again, and confirming uses the path.
+// through SendInput: the hotkey is held only while a dialog is in front and opens the menu beside its
+// field; a pick takes the dialog to the folder with the typed name back in its field, and confirming
+// uses that folder; a dialog that picks folders is only filled.
 #include "fw/TextConv.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/WaitUntil.h"
@@ -14,11 +15,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -50,8 +51,34 @@ HWND ChildOf(HWND hParent, const wchar_t* pszClass)
     return hParent != nullptr ? ::FindWindowExW(hParent, nullptr, pszClass, nullptr) : nullptr;
 }
 
-// Trovel with two favourites, Other and then Target, in a scratch folder that none of the dialogs
-// starts in; its menu lists the last one first.
+// The edit a user types the name into, as each kind of dialog has it.
+HWND FileNameEdit(HWND hDialog)
+{
+    if (HWND hEdit = ::GetDlgItem(hDialog, 1152))
+        return hEdit;
+    if (HWND hCombo = ::GetDlgItem(hDialog, 1148))
+        return ChildOf(ChildOf(hCombo, L"ComboBox"), L"Edit");
+    return ChildOf(ChildOf(ChildOf(ChildOf(ChildOf(hDialog, L"DUIViewWndClassName"), L"DirectUIHWND"),
+                                   L"FloatNotifySink"), L"ComboBox"), L"Edit");
+}
+
+// The window with the keyboard focus in the dialog's thread.
+HWND FocusOf(HWND hDialog)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(hDialog, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+std::string NotepadPath()
+{
+    wchar_t szWindows[MAX_PATH];
+    ::GetWindowsDirectoryW(szWindows, MAX_PATH);
+    return WideToUtf8(szWindows) + "\\notepad.exe";
+}
+
+// Trovel with two favourites, Target and then Other, in a scratch folder that none of the dialogs
+// starts in; its menu lists the last one first, so Enter picks Other and Down, Enter picks Target.
 class HotkeyEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
@@ -78,7 +105,9 @@ protected:
         // Its start routine has run (the icon is there and it answers again): from now on it follows
         // the window in front.
         DWORD_PTR result = 0;
-        ASSERT_TRUE(WaitUntil([this] { return TrayKnowsIcon(::FindWindowExW(m_hFrame, nullptr, L"#32770", nullptr), 109); }));
+        ASSERT_TRUE(WaitUntil([this] {
+            return TrayKnowsIcon(m_hView = ::FindWindowExW(m_hFrame, nullptr, L"#32770", nullptr), 109);
+        }));
         ASSERT_NE(0, ::SendMessageTimeoutW(m_hFrame, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result));
     }
     void TearDown() override
@@ -98,19 +127,29 @@ protected:
     }
 
     // With the dialog in front, Trovel holds the key; Ctrl+G opens its menu beside the field (or the
-    // combo box around it), and Down and Enter pick the second item.
-    void PickSecondWithHotkey(HWND hDialog, HWND hField)
+    // combo box around it). Returns the menu.
+    HWND OpenMenuWithHotkey(HWND hDialog, HWND hField)
+    {
+        BringToFront(hDialog);
+        return PressHotkey(hField);
+    }
+    void BringToFront(HWND hDialog)
     {
         ::SetForegroundWindow(hDialog);
-        ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hDialog; }, 5000));
+        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hDialog; }, 5000));
         EXPECT_TRUE(WaitUntil([] { return !KeyFreeForOthers(); }, 5000)) << "the dialog in front: Trovel holds the key";
         // Wine takes the keyboard's state from the display when a window gets its focus, which would
         // drop a Ctrl sent before that arrives.
         ::Sleep(500);
+    }
+    HWND PressHotkey(HWND hField)
+    {
         SendKeys({{VK_CONTROL, true}, {'G', true}, {'G', false}, {VK_CONTROL, false}});
         HWND hMenu = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (hMenu = VisibleMenuOf(m_trovel->m_pi.dwProcessId)) != nullptr; }, 5000))
+        EXPECT_TRUE(WaitUntil([&] { return (hMenu = VisibleMenuOf(m_trovel->m_pi.dwProcessId)) != nullptr; }, 5000))
             << "the hotkey opened no menu";
+        if (hMenu == nullptr)
+            return nullptr;
         RECT rcMenu = {}, rcField = {};
         ::GetWindowRect(hMenu, &rcMenu);
         ::GetWindowRect(hField, &rcField);
@@ -124,42 +163,118 @@ protected:
         EXPECT_LE(rcMenu.left, rcField.right) << "beside the field";
         EXPECT_TRUE(rcMenu.top >= rcField.bottom - 8 || rcMenu.bottom <= rcField.top + 8) << "not over the field";
         ::Sleep(200);
-        SendKeys({{VK_DOWN, true}, {VK_DOWN, false}, {VK_RETURN, true}, {VK_RETURN, false}});
+        return hMenu;
+    }
+    // Other is the first item, Target the second.
+    void Pick(HWND hDialog, HWND hField, bool bTarget)
+    {
+        if (OpenMenuWithHotkey(hDialog, hField) == nullptr)
+            return;
+        if (bTarget)
+            SendKeys({{VK_DOWN, true}, {VK_DOWN, false}});
+        SendKeys({{VK_RETURN, true}, {VK_RETURN, false}});
     }
     std::string ReadResult() const
     {
         std::ifstream in(Utf8ToWide(m_dir + "\\result.txt").c_str(), std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
-    static std::string NotepadPath()
+    // What a box of Trovel's says, once one shows; closed then.
+    std::string ToldInABox()
     {
-        wchar_t szWindows[MAX_PATH];
-        ::GetWindowsDirectoryW(szWindows, MAX_PATH);
-        return WideToUtf8(szWindows) + "\\notepad.exe";
+        HWND hBox = nullptr;
+        if (!WaitUntil([&] { return (hBox = m_trovel->TopWindow("#32770", "Trovel")) != nullptr && ::IsWindowVisible(hBox); },
+                       8000))
+            return "";
+        std::string told;
+        for (HWND h = nullptr; (h = ::FindWindowExW(hBox, h, L"Static", nullptr)) != nullptr;)
+            told += AfxGetWindowText(h);
+        ::PostMessageW(hBox, WM_CLOSE, 0, 0);
+        WaitUntil([&] { return !::IsWindow(hBox); }, 5000);
+        return told;
+    }
+    void MakeReport(const std::string& folder) const
+    {
+        HANDLE hFile = ::CreateFileW(Utf8ToWide(folder + "report.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
+        ::CloseHandle(hFile);
     }
 
     std::string m_dir, m_target, m_other;
     std::unique_ptr<ChildProcess> m_trovel;
-    HWND m_hFrame = nullptr;
+    HWND m_hFrame = nullptr, m_hView = nullptr;
 };
 
-// The field a user types the name into, as each kind of dialog has it.
-HWND FileNameField(HWND hDialog, const std::string& kind)
-{
-    if (kind == "vista-save") {
-        return ChildOf(ChildOf(ChildOf(ChildOf(ChildOf(hDialog, L"DUIViewWndClassName"), L"DirectUIHWND"),
-                                       L"FloatNotifySink"), L"ComboBox"), L"Edit");
+// A dialog shown by another program (tests/helpers/FileDialogs.cpp), with the name typed.
+struct ShownDialog {
+    ShownDialog(const std::string& dir, const char* pszKind, const char* pszTitle, const std::string& typed)
+        : program(TROVEL_HELPER("trovel_file_dialogs"), dir,
+                  std::string(pszKind) + " \"" + dir + "\\result.txt\" " + HexOf(typed))
+    {
+        WaitUntil([&] { return (hDialog = program.TopWindow("#32770", pszTitle)) != nullptr &&
+                               (hField = FileNameEdit(hDialog)) != nullptr && ::IsWindowVisible(hDialog) &&
+                               TextOf(hField) == typed; });
     }
-    if (kind == "vista-open")
-        return ChildOf(ChildOf(::GetDlgItem(hDialog, 1148), L"ComboBox"), L"Edit");
-    return ::GetDlgItem(hDialog, 1152);
+    ChildProcess program;
+    HWND hDialog = nullptr, hField = nullptr;
+};
+
+// Each kind of dialog, picked for twice (Other, then Target): the second pick takes it to Target, the
+// field holds just the name typed (the folder part replaced, quotes kept), with the focus; then a
+// confirm saves there, or opens the file from there. A dialog that picks folders is only filled:
+// Trovel never chooses for the user.
+TEST_F(HotkeyEndToEnd, APickTakesEachDialogToTheFolderAndKeepsTheTypedName)
+{
+    const struct {
+        const char* kind;
+        const char* title;
+        std::string typed;
+        bool bOpen;         // a file to open is there
+        std::string field;  // after the picks
+        std::string result; // what the dialog returns once confirmed
+    } cases[] = {
+        {"item-save", "Save", "report.txt", false, "report.txt", m_target + "report.txt"}, // Wine's item dialog
+        {"item-save", "Save", "\"report.txt\"", false, "\"report.txt\"", m_target + "report.txt"}, // no extension added
+        {"item-save", "Save", m_other + "report.txt", false, "report.txt", m_target + "report.txt"}, // a full path
+        {"old-save", "Save As", "report.txt", false, "report.txt", m_target + "report.txt"}, // the classic dialog
+        {"vista-save", "Speichern unter", "report.txt", false, "report.txt", m_target + "report.txt"},
+        {"item-open", "Open", "report.txt", true, "report.txt", m_target + "report.txt"},
+        {"vista-open", "\xC3\x96" "ffnen", "report.txt", true, "report.txt", m_target + "report.txt"},
+        // Titled "Open" by its program: only its missing file-type list tells it from an item open dialog.
+        {"item-folders", "Open", "report.txt", false, m_target, m_target.substr(0, m_target.size() - 1)},
+        {"vista-folders", "Ordner ausw\xC3\xA4hlen", "report.txt", false, m_target, m_target},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " [" + c.typed + "]");
+        ::DeleteFileW(Utf8ToWide(m_dir + "\\result.txt").c_str());
+        // A save would ask to replace a file that is there.
+        ::DeleteFileW(Utf8ToWide(m_target + "report.txt").c_str());
+        if (c.bOpen)
+            MakeReport(m_target);
+        ShownDialog d(m_dir, c.kind, c.title, c.typed);
+        ASSERT_NE(d.hField, nullptr);
+        Pick(d.hDialog, d.hField, false);
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(d.hField) == (c.field == m_target ? m_other : c.field); }, 5000))
+            << TextOf(d.hField);
+        Pick(d.hDialog, d.hField, true);
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(d.hField) == c.field; }, 5000)) << TextOf(d.hField);
+        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == d.hDialog && FocusOf(d.hDialog) == d.hField; },
+                              3000))
+            << "the dialog is in front again, the focus in its field";
+        EXPECT_FALSE(KeyFreeForOthers()) << "and the key is held for another pick";
+        ::Sleep(300);
+        EXPECT_TRUE(::IsWindow(d.hDialog)) << "nothing confirmed for the user";
+
+        ::PostMessageW(d.hDialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(d.program.WaitForExit(15000));
+        EXPECT_EQ(ReadResult(), c.result);
+    }
 }
 
-} // namespace
-
 // Notepad: the key is free while its plain window is in front, held while its Save As is, and free
-// again once the dialog has gone; the pick fills the field, and confirming saves under the folder.
-TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsSaveAsIsHeldOnlyThereAndFillsTheField)
+// again once the dialog has gone; the pick takes the dialog to the folder, and confirming saves there.
+TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsSaveAsIsHeldOnlyThereAndSavesInThePickedFolder)
 {
     ChildProcess notepad(NotepadPath(), m_dir);
     ASSERT_TRUE(notepad.m_bStarted);
@@ -173,80 +288,26 @@ TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsSaveAsIsHeldOnlyThereAndFillsTheField)
     ASSERT_TRUE(WaitUntil([&] { return (hDialog = notepad.TopWindow("#32770", "Save As")) != nullptr; }));
     ASSERT_TRUE(WaitUntil([&] { return (hCombo = ::GetDlgItem(hDialog, 1148)) != nullptr; }));
     SetTextOf(hCombo, "report.txt");
-    PickSecondWithHotkey(hDialog, hCombo);
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(hCombo) == m_target + "report.txt"; }, 5000)) << TextOf(hCombo);
-    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hDialog; }, 3000)) << "the dialog is in front again";
-    EXPECT_FALSE(KeyFreeForOthers()) << "and the key is held for another pick";
+    Pick(hDialog, hCombo, true);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(hCombo) == "report.txt" && FocusOf(hDialog) == FileNameEdit(hDialog); },
+                          5000))
+        << TextOf(hCombo);
+    EXPECT_FALSE(KeyFreeForOthers()) << "the key is held for another pick";
 
     ::PostMessageW(hDialog, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return ::GetFileAttributesW(Utf8ToWide(m_target + "report.txt").c_str()) !=
                                        INVALID_FILE_ATTRIBUTES; }))
-        << "confirming saves under the picked folder";
+        << "confirming saves in the picked folder";
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hDialog); }));
     ::SetForegroundWindow(hNotepad);
     EXPECT_TRUE(WaitUntil([&] { return KeyFreeForOthers(); }, 5000)) << "the dialog gone: the key is free again";
 }
 
-// Each other kind of dialog, shown by another program: the pick fills its field (a save dialog
-// with the folder and the name, an open dialog with the folder), the dialog is in front again, and
-// confirming returns the file in the picked folder; an open dialog first goes to the folder, and a
-// name typed there then opens from it.
-TEST_F(HotkeyEndToEnd, CtrlGDownAndEnterFillEachKindOfDialogAndConfirmingUsesThePath)
+// Notepad's Open starts with the pattern "*.txt" typed: the pick takes the dialog to the folder and
+// gives the pattern back, and a name typed then opens the file from there.
+TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsOpenTakesTheDialogToTheFolderWithThePatternBack)
 {
-    const struct {
-        const char* kind;
-        const char* title;
-        bool bOpen;
-    } cases[] = {
-        {"item-save", "Save", false},                       // Wine's item dialog
-        {"old-save", "Save As", false},                     // the classic dialog
-        {"vista-save", "Speichern unter", false},           // Vista to 11, told by its tree
-        {"item-open", "Open", true},                        // Wine's item open dialog
-        {"vista-open", "\xC3\x96" "ffnen", true},           // Vista to 11, its name box 1148
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.kind);
-        const std::string report = m_target + "report.txt";
-        if (c.bOpen) {
-            // After the saves, which would ask to replace it: a file to open from the folder.
-            HANDLE hFile = ::CreateFileW(Utf8ToWide(report).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
-            ::CloseHandle(hFile);
-        }
-        ::DeleteFileW(Utf8ToWide(m_dir + "\\result.txt").c_str());
-        ChildProcess program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
-                             std::string(c.kind) + " \"" + m_dir + "\\result.txt\"");
-        ASSERT_TRUE(program.m_bStarted);
-        HWND hDialog = nullptr, hField = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&
-                                           (hField = FileNameField(hDialog, c.kind)) != nullptr &&
-                                           ::IsWindowVisible(hDialog) && TextOf(hField) == "report.txt"; }));
-        PickSecondWithHotkey(hDialog, hField);
-        const std::string expected = c.bOpen ? m_target : report; // "report.txt" is no pattern
-        EXPECT_TRUE(WaitUntil([&] { return TextOf(hField) == expected; }, 5000)) << TextOf(hField);
-        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hDialog; }, 3000)) << "the dialog is in front again";
-        EXPECT_FALSE(KeyFreeForOthers()) << "and the key is held for another pick";
-
-        ::PostMessageW(hDialog, WM_COMMAND, IDOK, 0);
-        if (c.bOpen) {
-            ::Sleep(1000);
-            EXPECT_TRUE(::IsWindow(hDialog)) << "a folder is gone to, not opened";
-            SetTextOf(hField, "report.txt");
-            ::PostMessageW(hDialog, WM_COMMAND, IDOK, 0);
-        }
-        ASSERT_TRUE(program.WaitForExit(15000));
-        EXPECT_EQ(ReadResult(), report);
-    }
-}
-
-// Notepad's Open: the folder goes into the field before the pattern it holds, Open goes there, and a
-// name typed then opens the file from it.
-TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsOpenTakesTheDialogToTheFolder)
-{
-    const std::string report = m_target + "report.txt";
-    HANDLE hFile = ::CreateFileW(Utf8ToWide(report).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
-    ::CloseHandle(hFile);
+    MakeReport(m_target);
     ChildProcess notepad(NotepadPath(), m_dir);
     ASSERT_TRUE(notepad.m_bStarted);
     HWND hNotepad = nullptr, hDialog = nullptr, hCombo = nullptr;
@@ -254,17 +315,58 @@ TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsOpenTakesTheDialogToTheFolder)
     ::PostMessageW(hNotepad, WM_COMMAND, kNotepadOpen, 0);
     ASSERT_TRUE(WaitUntil([&] { return (hDialog = notepad.TopWindow("#32770", "Open")) != nullptr &&
                                        (hCombo = ::GetDlgItem(hDialog, 1148)) != nullptr; }));
-    PickSecondWithHotkey(hDialog, hCombo);
-    // It starts with the pattern "*.txt" typed, which the folder keeps.
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(hCombo) == m_target + "*.txt"; }, 5000)) << TextOf(hCombo);
-    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hDialog; }, 3000)) << "the dialog is in front again";
-    EXPECT_FALSE(KeyFreeForOthers()) << "and the key is held for another pick";
-
-    ::PostMessageW(hDialog, WM_COMMAND, IDOK, 0);
-    ::Sleep(1000);
-    ASSERT_TRUE(::IsWindow(hDialog)) << "a folder is gone to, not opened";
+    Pick(hDialog, hCombo, true);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(hCombo) == "*.txt"; }, 5000)) << TextOf(hCombo);
     SetTextOf(hCombo, "report.txt");
     ::PostMessageW(hDialog, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return AfxGetWindowText(hNotepad).find("report") != std::string::npos; }))
         << AfxGetWindowText(hNotepad);
 }
+
+// A favourite whose folder was removed: nothing is sent, the user is told by name, the field stays;
+// and a tray pick followed within the settle second by a pick at the dialog: the later one wins.
+TEST_F(HotkeyEndToEnd, AFolderThatIsGoneIsToldAndTheNewestPickWins)
+{
+    ShownDialog d(m_dir, "item-save", "Save", "report.txt");
+    ASSERT_NE(d.hField, nullptr);
+    ::RemoveDirectoryW(Utf8ToWide(m_other).c_str());
+    Pick(d.hDialog, d.hField, false);
+    const std::string told = ToldInABox();
+    EXPECT_NE(told.find(m_other), std::string::npos) << told;
+    EXPECT_EQ(TextOf(d.hField), "report.txt");
+    ::CreateDirectoryW(Utf8ToWide(m_other).c_str(), nullptr);
+
+    // The tray's pick of Other: found at once, pasted a second later unless a later pick replaced it.
+    BringToFront(d.hDialog);
+    ::PostMessageW(m_hView, WM_COMMAND, MAKEWPARAM(5001, 0), 0);
+    ASSERT_NE(PressHotkey(d.hField), nullptr);
+    SendKeys({{VK_DOWN, true}, {VK_DOWN, false}, {VK_RETURN, true}, {VK_RETURN, false}});
+    ::Sleep(2000); // past the tray pick's second
+    EXPECT_EQ(TextOf(d.hField), "report.txt");
+    ::PostMessageW(d.hDialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(d.program.WaitForExit(15000));
+    EXPECT_EQ(ReadResult(), m_target + "report.txt");
+}
+
+// The setup's close message while the menu at the dialog is open: the menu closes, Trovel ends with
+// its favourites in place, and the dialog is left as it was.
+TEST_F(HotkeyEndToEnd, AppCloseWhileTheMenuAtTheDialogIsOpenEndsTrovelOnceTheMenuHasClosed)
+{
+    ShownDialog d(m_dir, "item-save", "Save", "report.txt");
+    ASSERT_NE(d.hField, nullptr);
+    HWND hMenu = OpenMenuWithHotkey(d.hDialog, d.hField);
+    ASSERT_NE(hMenu, nullptr);
+    ::PostMessageW(m_hFrame, kAppClose, 0, 0);
+    EXPECT_TRUE(m_trovel->WaitForExit(5000));
+    DWORD dwExit = 1;
+    ::GetExitCodeProcess(m_trovel->m_pi.hProcess, &dwExit);
+    EXPECT_EQ(dwExit, 0u);
+    EXPECT_FALSE(::IsWindowVisible(hMenu));
+    EXPECT_TRUE(::IsWindow(d.hDialog));
+    EXPECT_EQ(TextOf(d.hField), "report.txt");
+    const std::vector<std::string> stored = DumpKeyTree(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\PathList");
+    EXPECT_NE(std::find(stored.begin(), stored.end(), ":<P0>=<" + m_target + ">"), stored.end());
+    EXPECT_NE(std::find(stored.begin(), stored.end(), ":<P1>=<" + m_other + ">"), stored.end());
+}
+
+} // namespace

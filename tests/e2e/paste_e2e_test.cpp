@@ -167,8 +167,11 @@ protected:
     HANDLE m_hSuspended = nullptr;
 };
 
-TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
+TEST_F(PasteEndToEnd, FieldGetsTheFolderInPlaceOfAnyFolderPartAndTheTypedName)
 {
+    // Past the 248 characters a folder may be made with, but not past MAX_PATH.
+    const std::wstring longFolder = L"\\\\?\\" + Utf8ToWide(kLongFolder);
+    ASSERT_TRUE(::CreateDirectoryW(longFolder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
     const std::string long300(300, 'n');
     const struct {
         int nID;
@@ -178,7 +181,9 @@ TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
         {5000, "report.txt", "C:\\windows\\report.txt"},
         {5000, "", "C:\\windows\\untitled"},
         {5001, "report.txt", "C:\\users\\report.txt"}, // a folder stored without its backslash
-        {5000, "C:\\Old\\report.txt", "C:\\windows\\C:\\Old\\report.txt"},
+        {5000, "C:\\Old\\report.txt", "C:\\windows\\report.txt"},
+        {5001, "\\\\server\\share\\report.txt", "C:\\users\\report.txt"},
+        {5000, "\"report.txt\"", "\"C:\\windows\\report.txt\""},
         {5002, long300, kLongFolder + long300}, // read whole, 559 characters written whole
         {5000, kMixedName, "C:\\windows\\" + kMixedName},
         {5000, kFullwidthName, "C:\\windows\\" + kFullwidthName},
@@ -195,6 +200,7 @@ TEST_F(PasteEndToEnd, FieldGetsTheFolderJoinedWithWhatItHeld)
         ::Sleep(1000);
         EXPECT_EQ(Field(), c.expected);
     }
+    ::RemoveDirectoryW(longFolder.c_str());
 }
 
 TEST_F(PasteEndToEnd, TrovelAnswersThroughoutTheSettleWait)
@@ -350,11 +356,13 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
         std::string typed;
         int nID;
         bool bOpen;
+        bool bQuoted = false;
     } cases[] = {
         {"item-save", "Save", kMixedName, 5000, false},
         {"old-save", "Save As", kMixedName, 5000, false},
         {"item-save", "Save", kFullwidthName, 5000, false},
         {"old-save", "Save As", kLongName, 5001, false},
+        {"item-save", "Save", "report.txt", 5001, false, true}, // typed in quotes: saved in the picked folder
         {"item-open", "Open", "report.txt", 5000, true},
     };
     for (const auto& c : cases) {
@@ -367,19 +375,20 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
             ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
             ::CloseHandle(hFile);
         }
+        const std::string typed = c.bQuoted ? '"' + c.typed + '"' : c.typed;
         ChildProcess program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
-                        std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + HexOf(c.typed));
+                        std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + HexOf(typed));
         ASSERT_TRUE(program.m_bStarted);
         HWND hDialog = nullptr, hField = nullptr;
         // Shown, as a dialog the user picks for is: the scan leaves hidden windows out.
         ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&
                                            ::IsWindowVisible(hDialog) && (hField = ::GetDlgItem(hDialog, 1152)) != nullptr &&
-                                           Text(hField) == c.typed; }))
+                                           Text(hField) == typed; }))
             << (hField != nullptr ? Text(hField) : std::string("no field"));
         ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(c.nID, 0), 0);
         const std::string folder = c.nID == 5000 ? m_folder : m_short;
         // An open dialog gets the folder alone: the typed name is not a pattern.
-        const std::string expected = c.bOpen ? folder : folder + c.typed;
+        const std::string expected = c.bOpen ? folder : c.bQuoted ? '"' + folder + c.typed + '"' : folder + c.typed;
         EXPECT_TRUE(WaitUntil([&] { return Text(hField) == expected; }))
             << Text(hField) << "; the scan saw:\n" << ReadFile(m_dir + "\\windows.txt");
         ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms

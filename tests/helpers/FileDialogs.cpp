@@ -1,13 +1,16 @@
 // Shows one of the platform's real file dialogs with a name typed in, as another program would, and
 // writes the file name the dialog returned (or "CANCELLED") to a file, in UTF-8, once it closes.
 //
-//   trovel_file_dialogs item-save|item-open|old-save|vista-save|vista-open RESULT_FILE [TYPED]
+//   trovel_file_dialogs item-save|item-open|item-folders|old-save|vista-save|vista-open|vista-folders
+//                       RESULT_FILE [TYPED]
 //
 // TYPED is the name's UTF-8 bytes in hex, so that any name survives the command line; without it,
 // "report.txt".
 //
-// item-save and item-open are the item dialogs (IFileSaveDialog, IFileOpenDialog); old-save is
-// GetSaveFileName with a hook and without the Explorer style. vista-save and vista-open stand for
+// item-save and item-open are the item dialogs (IFileSaveDialog, IFileOpenDialog, with a list of
+// file types as programs give them), item-folders the open one that picks folders (FOS_PICKFOLDERS),
+// titled "Open" as a program may title it;
+// old-save is GetSaveFileName with a hook and without the Explorer style. vista-save and vista-open stand for
 // the item dialogs of Windows Vista to 11, which Wine does not have: see Imitation below.
 // The item dialogs came with Vista; the rest of the build targets older systems.
 #undef _WIN32_WINNT
@@ -45,7 +48,7 @@ std::string FromHex(const std::string& hex)
     return bytes;
 }
 
-std::string ItemDialog(bool bSave, const std::wstring& typed)
+std::string ItemDialog(bool bSave, bool bFolders, const std::wstring& typed)
 {
     std::string result = "CANCELLED";
     if (FAILED(::CoInitialize(nullptr)))
@@ -57,6 +60,15 @@ std::string ItemDialog(bool bSave, const std::wstring& typed)
                                             (void**)&pDialog);
     if (FAILED(hr) || pDialog == nullptr)
         return "NO DIALOG";
+    if (bFolders) {
+        FILEOPENDIALOGOPTIONS options = 0;
+        pDialog->GetOptions(&options);
+        pDialog->SetOptions(options | FOS_PICKFOLDERS); // such a dialog takes no file types
+        pDialog->SetTitle(L"Open");                     // as a program may title it
+    } else {
+        const COMDLG_FILTERSPEC types[] = {{L"Text", L"*.txt"}, {L"All files", L"*.*"}};
+        pDialog->SetFileTypes(2, types);
+    }
     pDialog->SetFileName(typed.c_str());
     IShellItem* pItem = nullptr;
     if (SUCCEEDED(pDialog->Show(nullptr)) && SUCCEEDED(pDialog->GetResult(&pItem))) {
@@ -96,9 +108,11 @@ std::string OldStyleSave(const std::wstring& typed)
 // at the end of its chain (DUIViewWndClassName > DirectUIHWND > FloatNotifySink > ComboBox 1001), or
 // in an open dialog the name box ComboBoxEx32 1148 as a direct child. As there, a save dialog saves
 // under the name its combo box last reported as typed, a folder given to either goes there, and it
-// starts in the current directory.
+// starts in the current directory. The one that picks folders shows no file-type list and chooses
+// the folder in its field.
 struct Imitation {
     bool bSave = false;
+    bool bFolders = false;
     std::wstring folder; // the one shown, with its backslash
     HWND hDialog = nullptr, hAddress = nullptr, hName = nullptr, hSink = nullptr;
     std::string result;
@@ -144,7 +158,7 @@ void OnImitationOk()
     const bool bFull = (name.size() > 1 && name[1] == L':') || name.compare(0, 2, L"\\\\") == 0;
     std::wstring path = bFull ? name : d.folder + name;
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (!d.bFolders && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         if (path.back() != L'\\')
             path += L'\\';
         d.folder = path;
@@ -173,7 +187,7 @@ INT_PTR CALLBACK ImitationProc(HWND, UINT msg, WPARAM wParam, LPARAM)
     return FALSE;
 }
 
-std::string Imitate(bool bSave, const std::wstring& typed)
+std::string Imitate(bool bSave, bool bFolders, const std::wstring& typed)
 {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_USEREX_CLASSES};
     ::InitCommonControlsEx(&icc);
@@ -187,13 +201,14 @@ std::string Imitate(bool bSave, const std::wstring& typed)
     }
     Imitation& d = g_imitation;
     d.bSave = bSave;
+    d.bFolders = bFolders;
     wchar_t szDir[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, szDir);
     d.folder = szDir;
     if (d.folder.back() != L'\\')
         d.folder += L'\\';
     // German titles: the kind is told by the tree, in any language.
-    d.hDialog = ::CreateWindowExW(0, L"#32770", bSave ? L"Speichern unter" : L"\u00D6ffnen",
+    d.hDialog = ::CreateWindowExW(0, L"#32770", bSave ? L"Speichern unter" : bFolders ? L"Ordner ausw\u00E4hlen" : L"\u00D6ffnen",
                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 640, 420, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     ::SetWindowLongPtrW(d.hDialog, DWLP_DLGPROC, (LONG_PTR)&ImitationProc);
@@ -209,7 +224,8 @@ std::string Imitate(bool bSave, const std::wstring& typed)
         d.hName = EditIn(Child(d.hDialog, L"ComboBoxEx32", 1148, CBS_DROPDOWN | WS_TABSTOP));
     }
     ::SetWindowTextW(d.hName, typed.c_str());
-    Child(Child(hDirect, L"FloatNotifySink"), L"ComboBox", 1002, CBS_DROPDOWNLIST); // the file type
+    if (!bFolders)
+        Child(Child(hDirect, L"FloatNotifySink"), L"ComboBox", 1002, CBS_DROPDOWNLIST); // the file type
     ::ShowWindow(d.hDialog, SW_SHOW);
     ::SetForegroundWindow(d.hDialog);
     ::SetFocus(d.hName);
@@ -231,12 +247,14 @@ int main(int argc, char** argv)
         return 2;
     const std::string kind = argv[1];
     const std::wstring typed = Wide(argc == 4 ? FromHex(argv[3]) : std::string("report.txt"));
-    std::string result = kind == "item-save"   ? ItemDialog(true, typed)
-                         : kind == "item-open" ? ItemDialog(false, typed)
-                         : kind == "old-save"  ? OldStyleSave(typed)
-                         : kind == "vista-save" ? Imitate(true, typed)
-                         : kind == "vista-open" ? Imitate(false, typed)
-                                               : std::string("UNKNOWN KIND");
+    std::string result = kind == "item-save"      ? ItemDialog(true, false, typed)
+                         : kind == "item-open"     ? ItemDialog(false, false, typed)
+                         : kind == "item-folders"  ? ItemDialog(false, true, typed)
+                         : kind == "old-save"      ? OldStyleSave(typed)
+                         : kind == "vista-save"    ? Imitate(true, false, typed)
+                         : kind == "vista-open"    ? Imitate(false, false, typed)
+                         : kind == "vista-folders" ? Imitate(false, true, typed)
+                                                   : std::string("UNKNOWN KIND");
     FILE* pOut = std::fopen(argv[2], "wb");
     if (pOut == nullptr)
         return 1;
