@@ -15,7 +15,14 @@ UINT HotkeyModifiers(WORD wHotkey)
         modifiers |= MOD_ALT;
     if (flags & HOTKEYF_SHIFT)
         modifiers |= MOD_SHIFT;
+    if (flags & kHotkeyFlagWin)
+        modifiers |= MOD_WIN;
     return modifiers;
+}
+
+bool HotkeyIsUsable(WORD wHotkey)
+{
+    return LOBYTE(wHotkey) != 0 && (HotkeyModifiers(wHotkey) & (MOD_CONTROL | MOD_ALT | MOD_WIN)) != 0;
 }
 
 std::string HotkeyName(WORD wHotkey)
@@ -30,6 +37,8 @@ std::string HotkeyName(WORD wHotkey)
         name += "Alt+";
     if (flags & HOTKEYF_SHIFT)
         name += "Shift+";
+    if (flags & kHotkeyFlagWin)
+        name += "Win+";
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
         name += (char)vk;
         return name;
@@ -54,6 +63,13 @@ std::string HotkeyTakenText(WORD wHotkey)
            "Settings.";
 }
 
+std::string HotkeyUnusableText(WORD wHotkey)
+{
+    return "Trovel does not use " + HotkeyName(wHotkey) +
+           " at the file dialog: the key needs Ctrl, Alt or the Windows key with it, so that typing stays free. "
+           "Choose another key under Preferences, Other Settings.";
+}
+
 CDialogHotkey::CDialogHotkey()
     : m_pfnSetWinEventHook(AfxGetSystemProc<SetWinEventHookFn>("user32.dll", "SetWinEventHook")),
       m_pfnUnhookWinEvent(AfxGetSystemProc<UnhookWinEventFn>("user32.dll", "UnhookWinEvent"))
@@ -68,7 +84,7 @@ CDialogHotkey::~CDialogHotkey()
 BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext)
 {
     Stop();
-    if (wHotkey == 0 || LOBYTE(wHotkey) == 0 || hOwner == nullptr)
+    if (!HotkeyIsUsable(wHotkey) || hOwner == nullptr)
         return TRUE;
     if (wHotkey != m_wHotkey)
         m_wToldTaken = 0; // a new key is told about afresh

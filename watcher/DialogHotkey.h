@@ -10,13 +10,20 @@
 // As the hotkey control gives it: the virtual key in the low byte, HOTKEYF_ flags in the high byte;
 // 0 is no hotkey.
 constexpr WORD kDefaultDialogHotkey = MAKEWORD('G', HOTKEYF_CONTROL);
+// The Windows key, which the hotkey control has no flag for, in a bit no HOTKEYF_ flag uses; only a
+// stored value carries it.
+constexpr BYTE kHotkeyFlagWin = 0x10;
 
 // The RegisterHotKey modifiers (MOD_) of a hotkey control value.
 UINT HotkeyModifiers(WORD wHotkey);
-// "Ctrl+G", "Ctrl+Alt+F5": the key as the user reads it; empty for no hotkey.
+// A key with Ctrl, Alt or the Windows key; any other would take a key that programs need for typing.
+bool HotkeyIsUsable(WORD wHotkey);
+// "Ctrl+G", "Ctrl+Alt+F5", "Win+G": the key as the user reads it; empty for no hotkey.
 std::string HotkeyName(WORD wHotkey);
 // What the user is told when another program holds the key.
 std::string HotkeyTakenText(WORD wHotkey);
+// What the user is told when the stored key has neither Ctrl, Alt nor the Windows key.
+std::string HotkeyUnusableText(WORD wHotkey);
 
 // What the window in front means for the key.
 enum class FrontWindow {
@@ -42,7 +49,8 @@ public:
 
     // Follows the foreground for hOwner, which receives WM_HOTKEY. Where the system cannot tell this
     // thread about foreground changes (NT 4.0), the key is registered for the whole desktop at once.
-    // A hotkey of 0 only stops. One object follows at a time in a process. FALSE when following failed.
+    // A hotkey of 0, or one without Ctrl, Alt or the Windows key, only stops. One object follows at a time
+    // in a process. FALSE when following failed.
     BOOL Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext);
     void Stop();
 

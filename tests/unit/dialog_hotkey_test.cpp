@@ -245,23 +245,35 @@ TEST(DialogHotkey, AKeyHeldForAMomentIsAskedForAgainBeforeTheUserIsTold)
     EXPECT_TRUE(f.told.empty());
 }
 
-TEST(DialogHotkey, KeysAreNamedAsTheUserReadsThem)
+// Only a key with Ctrl, Alt or the Windows key is ever held: any other would take a key that
+// programs need for typing.
+TEST(DialogHotkey, KeysAreNamedAsTheUserReadsThemAndOnlyThoseWithCtrlAltOrWinAreHeld)
 {
     struct Row {
         WORD wHotkey;
         const char* pszName;
         UINT modifiers;
+        bool bHeld;
     };
     const Row rows[] = {
-        {kDefaultDialogHotkey, "Ctrl+G", MOD_CONTROL},
-        {MAKEWORD('7', HOTKEYF_ALT | HOTKEYF_SHIFT), "Alt+Shift+7", MOD_ALT | MOD_SHIFT},
-        {MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT), "Ctrl+Alt+Shift+Q", MOD_CONTROL | MOD_ALT | MOD_SHIFT},
-        {MAKEWORD('B', 0), "B", 0},
-        {0, "", 0},
+        {kDefaultDialogHotkey, "Ctrl+G", MOD_CONTROL, true},
+        {MAKEWORD('7', HOTKEYF_ALT | HOTKEYF_SHIFT), "Alt+Shift+7", MOD_ALT | MOD_SHIFT, true},
+        {MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT), "Ctrl+Alt+Shift+Q", MOD_CONTROL | MOD_ALT | MOD_SHIFT, true},
+        {MAKEWORD('G', kHotkeyFlagWin), "Win+G", MOD_WIN, true},
+        {MAKEWORD('K', HOTKEYF_CONTROL | kHotkeyFlagWin), "Ctrl+Win+K", MOD_CONTROL | MOD_WIN, true},
+        {MAKEWORD('B', 0), "B", 0, false},
+        {MAKEWORD('B', HOTKEYF_SHIFT), "Shift+B", MOD_SHIFT, false},
+        {0, "", 0, false},
     };
+    Fixture f;
+    BringToFront(f.hDialog);
     for (const Row& row : rows) {
         EXPECT_EQ(row.pszName, HotkeyName(row.wHotkey));
         EXPECT_EQ(row.modifiers, HotkeyModifiers(row.wHotkey)) << row.pszName;
+        CDialogHotkey hotkey;
+        FakeWinEvents::Stand(hotkey);
+        hotkey.Start(f.hOwner, row.wHotkey, &Fixture::IsDialog, &Fixture::Tell, &f);
+        EXPECT_EQ(row.bHeld, hotkey.IsRegistered()) << row.pszName << " with a file dialog in front";
     }
     EXPECT_EQ("Ctrl+F5", HotkeyName(MAKEWORD(VK_F5, HOTKEYF_CONTROL)));
 }
