@@ -67,17 +67,22 @@ public:
 private:
     static void CALLBACK OnWinEvent(HWINEVENTHOOK hHook, DWORD dwEvent, HWND hWnd, LONG idObject, LONG idChild,
                                     DWORD dwThread, DWORD dwTime);
-    static void CALLBACK OnRetryTimer(HWND hWnd, UINT msg, UINT_PTR nIDEvent, DWORD dwTime);
+    static void CALLBACK OnAskAgainTimer(HWND hWnd, UINT msg, UINT_PTR nIDEvent, DWORD dwTime);
+    static void CALLBACK OnPingAnswer(HWND hWnd, UINT msg, ULONG_PTR dwData, LRESULT lResult);
     void OnDialogCreated(HWND hWnd);
+    void OnWatchedEvent(DWORD dwEvent, HWND hWnd, LONG idObject, DWORD dwThread);
     void OnForegroundEvent();
-    void WaitForShow(HWND hWnd);
+    void Watch(HWND hWnd);
+    void Unwatch();
+    void Ping();
     void Register(bool bFirstAsk = true);
     void Unregister();
 
-    static constexpr UINT kShowRetryDelay = 250; // ms
-    static constexpr int kShowRetries = 20;      // 5 s for a window to show, then it is left alone
+    static constexpr UINT kAskAgainDelay = 250; // ms
+    static constexpr int kPingsPerEvent = 3;    // a dialog that waits hidden is not asked on and on
 
     static CDialogHotkey* s_pFollowing; // the hook procedure has no context of its own
+    static ULONG_PTR s_nWatches;        // tells a late answer from one for the dialog watched now
     HWND m_hOwner = nullptr;
     WORD m_wHotkey = 0;
     DialogTest m_pfnTest = nullptr;
@@ -89,8 +94,14 @@ private:
     HWND m_hLastForeground = nullptr;
     bool m_bRegistered = false;
     WORD m_wToldTaken = 0; // the key last told as held by another program
-    UINT_PTR m_uRetryTimer = 0; // a look again at a window that did not show yet
-    HWND m_hWaitingToShow = nullptr;
-    int m_nShowRetries = 0;
+    UINT_PTR m_uAskAgainTimer = 0;
     bool m_bAskAgain = false; // the key was refused once for the window in front: asked again before telling
+    // A dialog not taken yet (made, hidden, or not recognisable yet), followed through its own events.
+    HWND m_hWatched = nullptr;
+    DWORD m_dwWatchedThread = 0;
+    HWINEVENTHOOK m_hWatchHook = nullptr;
+    ULONG_PTR m_nWatch = 0;
+    bool m_bWatchedInFront = false;
+    bool m_bPinging = false; // a message sent to the watched dialog waits for its answer
+    int m_nPingsLeft = 0;
 };
