@@ -9,12 +9,13 @@ public:
     CPage2();
 
     BOOL m_bRestoreTips = FALSE; // read by the sheet after OK; never loaded from the registry
-    WORD m_wHotkey = 0;          // the hotkey at the file dialog, 0 for none; set by the sheet
+    WORD m_wHotkey = 0;          // the hotkey at the file dialog (kHotkeyFlagWin kept), 0 for none; set by the sheet
     BOOL m_bListOpenFolders = TRUE; // the menus list the folders open in Explorer; set by the sheet
     BOOL m_bGoToFolder = TRUE;      // a pick at the dialog goes to the folder; set by the sheet
     BOOL m_bStartWithWindows = FALSE; // the user's Run value, set by the sheet before and applied after OK
 
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
     void OnAboutButton();
     BOOL OnCmdMsg(UINT nID, int nCode) override;
 };

@@ -19,6 +19,12 @@ void CTrovelView::StartDialogHotkey()
 {
     m_dialogHotkey.Start(m_hWnd, m_dialogSettings.wHotkey, &CTrovelView::FrontWindowOf,
                          &CTrovelView::TellHotkeyTaken, this);
+    // A stored key the program does not use: the user learns why the key does nothing, once a run.
+    if (m_dialogSettings.wUnusableHotkey != 0) {
+        const WORD wUnusable = m_dialogSettings.wUnusableHotkey;
+        m_dialogSettings.wUnusableHotkey = 0;
+        TellUser(HotkeyUnusableText(wUnusable));
+    }
 }
 
 FrontWindow CTrovelView::FrontWindowOf(void* pContext, HWND hForeground)

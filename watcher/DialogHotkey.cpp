@@ -4,6 +4,26 @@
 #include "fw/Afx.h"
 
 CDialogHotkey* CDialogHotkey::s_pFollowing = nullptr;
+ULONG_PTR CDialogHotkey::s_nWatches = 0;
+
+namespace {
+
+HWND TopLevelOf(HWND hWnd)
+{
+    while (hWnd != nullptr && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
+        hWnd = ::GetParent(hWnd);
+    return hWnd;
+}
+
+// Every kind of file dialog is a top-level window of the dialog class.
+bool IsDialogFrame(HWND hWnd)
+{
+    wchar_t szClass[8] = {};
+    return (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) == 0 && ::GetClassNameW(hWnd, szClass, 8) != 0 &&
+           ::lstrcmpW(szClass, L"#32770") == 0;
+}
+
+} // namespace
 
 UINT HotkeyModifiers(WORD wHotkey)
 {
@@ -15,7 +35,14 @@ UINT HotkeyModifiers(WORD wHotkey)
         modifiers |= MOD_ALT;
     if (flags & HOTKEYF_SHIFT)
         modifiers |= MOD_SHIFT;
+    if (flags & kHotkeyFlagWin)
+        modifiers |= MOD_WIN;
     return modifiers;
+}
+
+bool HotkeyIsUsable(WORD wHotkey)
+{
+    return LOBYTE(wHotkey) != 0 && (HotkeyModifiers(wHotkey) & (MOD_CONTROL | MOD_ALT | MOD_WIN)) != 0;
 }
 
 std::string HotkeyName(WORD wHotkey)
@@ -30,6 +57,8 @@ std::string HotkeyName(WORD wHotkey)
         name += "Alt+";
     if (flags & HOTKEYF_SHIFT)
         name += "Shift+";
+    if (flags & kHotkeyFlagWin)
+        name += "Win+";
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
         name += (char)vk;
         return name;
@@ -54,6 +83,13 @@ std::string HotkeyTakenText(WORD wHotkey)
            "Settings.";
 }
 
+std::string HotkeyUnusableText(WORD wHotkey)
+{
+    return "Trovel does not use " + HotkeyName(wHotkey) +
+           " at the file dialog: the key needs Ctrl, Alt or the Windows key with it, so that typing stays free. "
+           "Choose another key under Preferences, Other Settings.";
+}
+
 CDialogHotkey::CDialogHotkey()
     : m_pfnSetWinEventHook(AfxGetSystemProc<SetWinEventHookFn>("user32.dll", "SetWinEventHook")),
       m_pfnUnhookWinEvent(AfxGetSystemProc<UnhookWinEventFn>("user32.dll", "UnhookWinEvent"))
@@ -68,7 +104,7 @@ CDialogHotkey::~CDialogHotkey()
 BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext)
 {
     Stop();
-    if (wHotkey == 0 || LOBYTE(wHotkey) == 0 || hOwner == nullptr)
+    if (!HotkeyIsUsable(wHotkey) || hOwner == nullptr)
         return TRUE;
     if (wHotkey != m_wHotkey)
         m_wToldTaken = 0; // a new key is told about afresh
@@ -93,7 +129,7 @@ BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell,
                                         0, 0, dwFlags);
     // Wine tells neither the foreground change nor the focus its item dialogs take as they open, only
     // that a window was made: until the system shows that it reports the front, a new dialog is
-    // looked at once it shows.
+    // followed from its making.
     m_hCreateHook = m_pfnSetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
                                          &CDialogHotkey::OnWinEvent, 0, 0, dwFlags);
     if (!IsFollowing()) {
@@ -101,11 +137,13 @@ BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell,
         return FALSE;
     }
     OnForegroundChanged();
+    Ping();
     return TRUE;
 }
 
 void CDialogHotkey::Stop()
 {
+    Unwatch();
     if (m_hForegroundHook != nullptr)
         m_pfnUnhookWinEvent(m_hForegroundHook);
     if (m_hFocusHook != nullptr)
@@ -115,32 +153,33 @@ void CDialogHotkey::Stop()
     m_hForegroundHook = m_hFocusHook = m_hCreateHook = nullptr;
     if (s_pFollowing == this)
         s_pFollowing = nullptr;
-    if (m_uRetryTimer != 0)
-        ::KillTimer(nullptr, m_uRetryTimer);
-    m_uRetryTimer = 0;
-    m_hWaitingToShow = nullptr;
+    if (m_uAskAgainTimer != 0)
+        ::KillTimer(nullptr, m_uAskAgainTimer);
+    m_uAskAgainTimer = 0;
     m_bAskAgain = false;
     Unregister();
     m_hOwner = nullptr;
     m_hLastForeground = nullptr;
 }
 
-void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK, DWORD dwEvent, HWND hWnd, LONG idObject, LONG, DWORD, DWORD)
+void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK hHook, DWORD dwEvent, HWND hWnd, LONG idObject, LONG,
+                                        DWORD dwThread, DWORD)
 {
-    if (s_pFollowing == nullptr)
+    CDialogHotkey* pThis = s_pFollowing;
+    if (pThis == nullptr)
         return;
-    if (dwEvent == EVENT_OBJECT_CREATE) {
+    if (hHook != nullptr && hHook == pThis->m_hWatchHook) {
+        pThis->OnWatchedEvent(dwEvent, hWnd, idObject, dwThread);
+    } else if (dwEvent == EVENT_OBJECT_CREATE) {
         if (idObject == OBJID_WINDOW && hWnd != nullptr)
-            s_pFollowing->OnDialogCreated(hWnd);
-        return;
+            pThis->OnDialogCreated(hWnd);
+    } else if (dwEvent == EVENT_SYSTEM_FOREGROUND || dwEvent == EVENT_OBJECT_FOCUS) { // not a late one of a watch
+        if (dwEvent == EVENT_SYSTEM_FOREGROUND)
+            pThis->OnForegroundEvent();
+        // The window that got the focus tells where the front is before the system's foreground does.
+        pThis->OnForegroundChanged(TopLevelOf(hWnd));
     }
-    if (dwEvent == EVENT_SYSTEM_FOREGROUND)
-        s_pFollowing->OnForegroundEvent();
-    // The window that got the focus tells where the front is before the system's foreground does.
-    HWND hTop = hWnd;
-    while (hTop != nullptr && (::GetWindowLongPtrW(hTop, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hTop) != nullptr)
-        hTop = ::GetParent(hTop);
-    s_pFollowing->OnForegroundChanged(hTop);
+    pThis->Ping();
 }
 
 void CDialogHotkey::OnForegroundChanged(HWND hFront)
@@ -149,33 +188,50 @@ void CDialogHotkey::OnForegroundChanged(HWND hFront)
         return;
     HWND hForeground = hFront != nullptr ? hFront : ::GetForegroundWindow();
     // Nothing in front is a moment between two windows; focus moves within a window far more often
-    // than windows change: each window is asked about once.
-    if (hForeground == nullptr || hForeground == m_hLastForeground)
+    // than windows change: each window is asked about once, except a dialog watched, which may have
+    // become one to take since.
+    if (hForeground == nullptr || (hForeground == m_hLastForeground && hForeground != m_hWatched))
         return;
     const FrontWindow front = m_pfnTest != nullptr ? m_pfnTest(m_pContext, hForeground) : FrontWindow::Other;
     if (front == FrontWindow::PassedOver)
         return;
-    // A dialog takes the focus before it shows: it is looked at again once it shows.
-    if (!::IsWindowVisible(hForeground)) {
-        WaitForShow(hForeground);
-        return;
-    }
     m_hLastForeground = hForeground;
     m_bAskAgain = false;
-    if (front == FrontWindow::FileDialog)
+    if (front == FrontWindow::FileDialog && ::IsWindowVisible(hForeground)) {
+        Unwatch();
         Register();
-    else
-        Unregister();
+        return;
+    }
+    // Whatever else is in front, shown or not, may take the key: it is free at once.
+    Unregister();
+    if (hForeground != m_hWatched && IsDialogFrame(hForeground))
+        Watch(hForeground); // it may yet show, or become a file dialog
+    else if (hForeground != m_hWatched && m_bWatchedInFront)
+        Unwatch(); // the dialog watched has left the front
+    if (hForeground == m_hWatched)
+        m_bWatchedInFront = true;
 }
 
 void CDialogHotkey::OnDialogCreated(HWND hWnd)
 {
     // Only a top-level window of the dialog class can be a file dialog; nothing else made is looked at.
-    wchar_t szClass[8] = {};
-    if ((::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 || ::GetClassNameW(hWnd, szClass, 8) == 0 ||
-        ::lstrcmpW(szClass, L"#32770") != 0)
+    if (!IsDialogFrame(hWnd) || (m_pfnTest != nullptr && m_pfnTest(m_pContext, hWnd) == FrontWindow::PassedOver))
         return;
-    WaitForShow(hWnd);
+    Watch(hWnd);
+}
+
+void CDialogHotkey::OnWatchedEvent(DWORD dwEvent, HWND hWnd, LONG idObject, DWORD dwThread)
+{
+    // Other threads of its process, where the hook could not be limited to one thread; carets and
+    // cursors, which tell nothing about the dialog.
+    if (dwThread != m_dwWatchedThread || idObject != OBJID_WINDOW)
+        return;
+    if (dwEvent == EVENT_OBJECT_DESTROY && hWnd == m_hWatched) {
+        Unwatch();
+        return;
+    }
+    m_nPingsLeft = kPingsPerEvent;
+    OnForegroundChanged();
 }
 
 void CDialogHotkey::OnForegroundEvent()
@@ -187,38 +243,78 @@ void CDialogHotkey::OnForegroundEvent()
     m_hCreateHook = nullptr;
 }
 
-void CDialogHotkey::WaitForShow(HWND hWnd)
+void CDialogHotkey::Watch(HWND hWnd)
 {
-    if (hWnd != m_hWaitingToShow) {
-        m_hWaitingToShow = hWnd;
-        m_nShowRetries = 0;
-    }
-    if (m_nShowRetries >= kShowRetries)
-        return; // a window that stays hidden is not waited for
-    ++m_nShowRetries;
-    m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
+    Unwatch();
+    DWORD dwProcess = 0;
+    const DWORD dwThread = ::GetWindowThreadProcessId(hWnd, &dwProcess);
+    if (dwThread == 0)
+        return;
+    // What the dialog's thread makes, destroys, shows and hides: one short range on one thread, so no
+    // other program wakes this one for it (its focus comes with everyone's). Wine refuses a hook on a
+    // thread of another process: then on its process, the other threads passed by.
+    const DWORD dwFlags = WINEVENT_OUTOFCONTEXT;
+    m_hWatchHook = m_pfnSetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr, &CDialogHotkey::OnWinEvent,
+                                        dwProcess, dwThread, dwFlags);
+    if (m_hWatchHook == nullptr)
+        m_hWatchHook = m_pfnSetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr,
+                                            &CDialogHotkey::OnWinEvent, dwProcess, 0, dwFlags);
+    m_hWatched = hWnd;
+    m_dwWatchedThread = dwThread;
+    m_nWatch = ++s_nWatches;
+    m_nPingsLeft = kPingsPerEvent;
 }
 
-void CALLBACK CDialogHotkey::OnRetryTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
+void CDialogHotkey::Unwatch()
+{
+    if (m_hWatchHook != nullptr)
+        m_pfnUnhookWinEvent(m_hWatchHook);
+    m_hWatchHook = nullptr;
+    m_hWatched = nullptr;
+    m_dwWatchedThread = 0;
+    m_bWatchedInFront = false;
+    m_bPinging = false;
+    m_nPingsLeft = 0;
+}
+
+void CDialogHotkey::Ping()
+{
+    // Wine tells nothing when a dialog shows. A modal dialog shows when its thread first finds no
+    // message waiting, and a message sent to it is answered when that thread next looks for one: after
+    // each of its events the dialog is sent a few in turn, and looked at again at each answer.
+    if (m_hWatched == nullptr || m_bPinging || m_nPingsLeft <= 0)
+        return;
+    --m_nPingsLeft;
+    m_bPinging = true; // before the send: the answer comes at once from a window of this thread
+    if (!::SendMessageCallbackW(m_hWatched, WM_NULL, 0, 0, &CDialogHotkey::OnPingAnswer, m_nWatch))
+        m_bPinging = false;
+}
+
+void CALLBACK CDialogHotkey::OnPingAnswer(HWND, UINT, ULONG_PTR dwData, LRESULT)
+{
+    CDialogHotkey* pThis = s_pFollowing;
+    if (pThis == nullptr || pThis->m_hWatched == nullptr || dwData != pThis->m_nWatch)
+        return;
+    pThis->m_bPinging = false;
+    if (!::IsWindow(pThis->m_hWatched)) {
+        pThis->Unwatch(); // Wine tells no destruction either
+        return;
+    }
+    pThis->OnForegroundChanged();
+    pThis->Ping();
+}
+
+void CALLBACK CDialogHotkey::OnAskAgainTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
 {
     ::KillTimer(nullptr, nIDEvent);
     CDialogHotkey* pThis = s_pFollowing;
-    if (pThis == nullptr || pThis->m_uRetryTimer != nIDEvent)
+    if (pThis == nullptr || pThis->m_uAskAgainTimer != nIDEvent)
         return;
-    pThis->m_uRetryTimer = 0;
+    pThis->m_uAskAgainTimer = 0;
     if (pThis->m_bAskAgain) {
         pThis->m_bAskAgain = false;
         pThis->Register(false);
     }
-    const HWND hWaiting = pThis->m_hWaitingToShow;
-    if (hWaiting == nullptr)
-        return;
-    if (::IsWindow(hWaiting) && !::IsWindowVisible(hWaiting)) {
-        pThis->WaitForShow(hWaiting);
-        return;
-    }
-    pThis->m_hWaitingToShow = nullptr;
-    pThis->OnForegroundChanged(::GetForegroundWindow());
 }
 
 void CDialogHotkey::Register(bool bFirstAsk)
@@ -232,7 +328,7 @@ void CDialogHotkey::Register(bool bFirstAsk)
     // asked again once, a moment later, before the user is told.
     if (bFirstAsk) {
         m_bAskAgain = true;
-        m_uRetryTimer = ::SetTimer(nullptr, m_uRetryTimer, kShowRetryDelay, &CDialogHotkey::OnRetryTimer);
+        m_uAskAgainTimer = ::SetTimer(nullptr, m_uAskAgainTimer, kAskAgainDelay, &CDialogHotkey::OnAskAgainTimer);
         return;
     }
     if (m_wToldTaken != m_wHotkey && m_pfnTell != nullptr) {

@@ -10,13 +10,20 @@
 // As the hotkey control gives it: the virtual key in the low byte, HOTKEYF_ flags in the high byte;
 // 0 is no hotkey.
 constexpr WORD kDefaultDialogHotkey = MAKEWORD('G', HOTKEYF_CONTROL);
+// The Windows key, which the hotkey control has no flag for, in a bit no HOTKEYF_ flag uses; only a
+// stored value carries it.
+constexpr BYTE kHotkeyFlagWin = 0x10;
 
 // The RegisterHotKey modifiers (MOD_) of a hotkey control value.
 UINT HotkeyModifiers(WORD wHotkey);
-// "Ctrl+G", "Ctrl+Alt+F5": the key as the user reads it; empty for no hotkey.
+// A key with Ctrl, Alt or the Windows key; any other would take a key that programs need for typing.
+bool HotkeyIsUsable(WORD wHotkey);
+// "Ctrl+G", "Ctrl+Alt+F5", "Win+G": the key as the user reads it; empty for no hotkey.
 std::string HotkeyName(WORD wHotkey);
 // What the user is told when another program holds the key.
 std::string HotkeyTakenText(WORD wHotkey);
+// What the user is told when the stored key has neither Ctrl, Alt nor the Windows key.
+std::string HotkeyUnusableText(WORD wHotkey);
 
 // What the window in front means for the key.
 enum class FrontWindow {
@@ -42,7 +49,8 @@ public:
 
     // Follows the foreground for hOwner, which receives WM_HOTKEY. Where the system cannot tell this
     // thread about foreground changes (NT 4.0), the key is registered for the whole desktop at once.
-    // A hotkey of 0 only stops. One object follows at a time in a process. FALSE when following failed.
+    // A hotkey of 0, or one without Ctrl, Alt or the Windows key, only stops. One object follows at a time
+    // in a process. FALSE when following failed.
     BOOL Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext);
     void Stop();
 
@@ -59,17 +67,22 @@ public:
 private:
     static void CALLBACK OnWinEvent(HWINEVENTHOOK hHook, DWORD dwEvent, HWND hWnd, LONG idObject, LONG idChild,
                                     DWORD dwThread, DWORD dwTime);
-    static void CALLBACK OnRetryTimer(HWND hWnd, UINT msg, UINT_PTR nIDEvent, DWORD dwTime);
+    static void CALLBACK OnAskAgainTimer(HWND hWnd, UINT msg, UINT_PTR nIDEvent, DWORD dwTime);
+    static void CALLBACK OnPingAnswer(HWND hWnd, UINT msg, ULONG_PTR dwData, LRESULT lResult);
     void OnDialogCreated(HWND hWnd);
+    void OnWatchedEvent(DWORD dwEvent, HWND hWnd, LONG idObject, DWORD dwThread);
     void OnForegroundEvent();
-    void WaitForShow(HWND hWnd);
+    void Watch(HWND hWnd);
+    void Unwatch();
+    void Ping();
     void Register(bool bFirstAsk = true);
     void Unregister();
 
-    static constexpr UINT kShowRetryDelay = 250; // ms
-    static constexpr int kShowRetries = 20;      // 5 s for a window to show, then it is left alone
+    static constexpr UINT kAskAgainDelay = 250; // ms
+    static constexpr int kPingsPerEvent = 3;    // a dialog that waits hidden is not asked on and on
 
     static CDialogHotkey* s_pFollowing; // the hook procedure has no context of its own
+    static ULONG_PTR s_nWatches;        // tells a late answer from one for the dialog watched now
     HWND m_hOwner = nullptr;
     WORD m_wHotkey = 0;
     DialogTest m_pfnTest = nullptr;
@@ -81,8 +94,14 @@ private:
     HWND m_hLastForeground = nullptr;
     bool m_bRegistered = false;
     WORD m_wToldTaken = 0; // the key last told as held by another program
-    UINT_PTR m_uRetryTimer = 0; // a look again at a window that did not show yet
-    HWND m_hWaitingToShow = nullptr;
-    int m_nShowRetries = 0;
+    UINT_PTR m_uAskAgainTimer = 0;
     bool m_bAskAgain = false; // the key was refused once for the window in front: asked again before telling
+    // A dialog not taken yet (made, hidden, or not recognisable yet), followed through its own events.
+    HWND m_hWatched = nullptr;
+    DWORD m_dwWatchedThread = 0;
+    HWINEVENTHOOK m_hWatchHook = nullptr;
+    ULONG_PTR m_nWatch = 0;
+    bool m_bWatchedInFront = false;
+    bool m_bPinging = false; // a message sent to the watched dialog waits for its answer
+    int m_nPingsLeft = 0;
 };

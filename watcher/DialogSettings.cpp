@@ -8,7 +8,7 @@ const char kDialogKey[] = "Dialog";
 const char kHotkeyValue[] = "Hotkey";
 const char kListValue[] = "ListOpenFolders";
 const char kGoToFolderValue[] = "GoToFolder";
-constexpr int kHotkeyFlagsKnown = HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT;
+constexpr int kHotkeyFlagsKnown = HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT | kHotkeyFlagWin;
 }
 
 DialogSettings DefaultDialogSettings()
@@ -23,6 +23,10 @@ DialogSettings ReadDialogSettings(const CRegistryKey& reg)
     // A value no hotkey control could have given is not a key: the default stands.
     if (nHotkey >= 0 && nHotkey <= 0xFFFF && (HIBYTE(nHotkey) & ~kHotkeyFlagsKnown) == 0)
         settings.wHotkey = (WORD)nHotkey;
+    if (settings.wHotkey != 0 && !HotkeyIsUsable(settings.wHotkey)) {
+        settings.wUnusableHotkey = LOBYTE(settings.wHotkey) != 0 ? settings.wHotkey : 0; // no key, nothing to name
+        settings.wHotkey = 0;
+    }
     settings.bListOpenFolders = reg.ReadInt(kDialogKey, kListValue, 1) != 0;
     settings.bGoToFolder = reg.ReadInt(kDialogKey, kGoToFolderValue, 1) != 0;
     return settings;

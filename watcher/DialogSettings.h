@@ -7,12 +7,14 @@
 class CRegistryKey;
 
 struct DialogSettings {
-    WORD wHotkey;          // hotkey control value; 0: no hotkey
+    WORD wHotkey;          // hotkey control value (kHotkeyFlagWin for the Windows key); 0: no hotkey
     BOOL bListOpenFolders; // the menus list the folders open in Explorer
     BOOL bGoToFolder;      // a pick at the dialog takes it to the folder and keeps the typed name
+    WORD wUnusableHotkey = 0; // a stored key without Ctrl, Alt or the Windows key, read as no hotkey
 };
 
 DialogSettings DefaultDialogSettings();
-// Each value falls back to its default when missing or not a valid value.
+// Each value falls back to its default when missing or not a valid value; a key without Ctrl, Alt or
+// the Windows key is no hotkey.
 DialogSettings ReadDialogSettings(const CRegistryKey& reg);
 BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings);

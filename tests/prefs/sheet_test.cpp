@@ -73,6 +73,54 @@ TEST_F(PreferencesTest, PagesAndTheSettingsWrittenOnlyOnOk)
     EXPECT_EQ(type, (DWORD)REG_SZ);
 }
 
+// Keys as the hotkey control on Other Settings hears them: a key alone or with Shift alone gets Ctrl;
+// a stored Windows key, which the control cannot show, stays while the key is left as it was.
+TEST_F(PreferencesTest, TheHotkeyControlGivesOnlyKeysWithCtrlAltOrWin)
+{
+    const WORD kWinG = MAKEWORD('G', kHotkeyFlagWin);
+    const struct {
+        const char* what;
+        WORD wStored;
+        std::vector<UINT> typed; // held down in this order
+        WORD wExpected;
+    } rows[] = {
+        {"a plain letter", kDefaultDialogHotkey, {'B'}, MAKEWORD('B', HOTKEYF_CONTROL)},
+        {"Shift and a letter", kDefaultDialogHotkey, {VK_SHIFT, 'B'}, MAKEWORD('B', HOTKEYF_CONTROL)},
+        {"Alt and a letter", kDefaultDialogHotkey, {VK_MENU, 'B'}, MAKEWORD('B', HOTKEYF_ALT)},
+        {"Ctrl, Shift and a letter", 0, {VK_CONTROL, VK_SHIFT, 'B'}, MAKEWORD('B', HOTKEYF_CONTROL | HOTKEYF_SHIFT)},
+        {"Win+G left as it was", kWinG, {}, kWinG},
+        {"Win+G, then a plain letter", kWinG, {'B'}, MAKEWORD('B', HOTKEYF_CONTROL)},
+    };
+    for (const auto& row : rows) {
+        m_pView->m_dialogSettings.wHotkey = row.wStored;
+        ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1&) {
+            HWND hHotkey = ::GetDlgItem(ShowPage2(hSheet)->m_hWnd, IDC_HOTKEY_DIALOG);
+            for (UINT vk : row.typed)
+                ::SendMessageW(hHotkey, row.typed[0] == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 0);
+            for (auto it = row.typed.rbegin(); it != row.typed.rend(); ++it)
+                ::SendMessageW(hHotkey, row.typed[0] == VK_MENU ? WM_SYSKEYUP : WM_KEYUP, *it, 0);
+            Press(hSheet, PSBTN_OK);
+        }, false));
+        EXPECT_EQ(Stored("Dialog", "Hotkey"), std::to_string(row.wExpected)) << row.what;
+        EXPECT_EQ(m_pView->m_dialogSettings.wHotkey, row.wExpected) << row.what;
+    }
+}
+
+// A stored key without Ctrl, Alt or the Windows key is no hotkey, and the user is told why, once.
+TEST_F(PreferencesTest, AStoredKeyWithoutCtrlAltOrWinIsToldOnceByName)
+{
+    m_scratch.Key().WriteInt("Dialog", "Hotkey", MAKEWORD('B', HOTKEYF_SHIFT));
+    m_pView->m_dialogSettings = ReadDialogSettings(m_scratch.Key());
+    m_pView->StartDialogHotkey();
+    EXPECT_EQ(m_pView->m_strLastNotice.rfind("Trovel does not use Shift+B at the file dialog", 0), 0u)
+        << m_pView->m_strLastNotice;
+    EXPECT_FALSE(m_pView->m_dialogHotkey.IsFollowing());
+    EXPECT_FALSE(m_pView->m_dialogHotkey.IsRegistered());
+    m_pView->m_strLastNotice.clear();
+    m_pView->StartDialogHotkey();
+    EXPECT_EQ(m_pView->m_strLastNotice, "") << "told once a run";
+}
+
 TEST_F(PreferencesTest, TrayWhileTheSheetOrTheAboutBoxIsUp)
 {
     const std::string folder = Make("Tray Folder");

@@ -28,11 +28,26 @@ TEST(DialogSettings, DefaultsThenWhatWasWrittenAsDecimalIntegers)
     EXPECT_EQ(0, ReadDialogSettings(scratch.Key()).wHotkey);
 }
 
-TEST(DialogSettings, AStoredHotkeyNoControlCouldGiveKeepsTheDefault)
+// A value no hotkey control could have given keeps the default; a key without Ctrl, Alt or the
+// Windows key is no hotkey, and is kept to be named to the user.
+TEST(DialogSettings, AStoredHotkeyIsTakenOnlyWithCtrlAltOrTheWindowsKey)
 {
-    for (int nStored : {-1, 0x10000, 0x1047 /* a flag the control has not */}) {
+    const WORD kDefault = kDefaultDialogHotkey;
+    const struct {
+        int nStored;
+        WORD wHotkey, wUnusable;
+    } rows[] = {
+        {-1, kDefault, 0},     {0x10000, kDefault, 0}, {0x2047, kDefault, 0}, // a flag no control has
+        {0x0247, 0x0247, 0},   {0x0447, 0x0447, 0},    {0x1047, 0x1047, 0},   // Ctrl+G, Alt+G, Win+G
+        {0x1147, 0x1147, 0},   {0x0A75, 0x0A75, 0},                           // Shift+Win+G, Ctrl+F6
+        {0x0047, 0, 0x0047},   {0x0147, 0, 0x0147},    {0x0875, 0, 0x0875},   // G, Shift+G, F6
+        {0x0200, 0, 0},        {0, 0, 0},                                     // no key
+    };
+    for (const auto& row : rows) {
         ScratchRegistryRoot scratch;
-        scratch.Key().WriteInt("Dialog", "Hotkey", nStored);
-        EXPECT_EQ(kDefaultDialogHotkey, ReadDialogSettings(scratch.Key()).wHotkey) << nStored;
+        scratch.Key().WriteInt("Dialog", "Hotkey", row.nStored);
+        const DialogSettings settings = ReadDialogSettings(scratch.Key());
+        EXPECT_EQ(row.wHotkey, settings.wHotkey) << row.nStored;
+        EXPECT_EQ(row.wUnusable, settings.wUnusableHotkey) << row.nStored;
     }
 }
