@@ -12,6 +12,7 @@
 #include <servprov.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -387,6 +388,58 @@ TEST(ExplorerFolders, AListThatCannotCountGivesNone)
 
     // And the system's own list here, which counts nothing.
     EXPECT_TRUE(ReadOpenFolders(&CreateShellWindows, nullptr, 2000).empty());
+}
+
+// Threads of this process now.
+int ThreadCount()
+{
+    int count = 0;
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = ::Thread32First(hSnapshot, &entry); bMore; bMore = ::Thread32Next(hSnapshot, &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
+    ::CloseHandle(hSnapshot);
+    return count;
+}
+
+HRESULT CountedSource(void* pContext, IShellWindows** ppWindows)
+{
+    static LONG s_nAsked = 0;
+    if (pContext == nullptr)
+        return (HRESULT)::InterlockedExchange(&s_nAsked, 0); // how often it was asked, and start again
+    ::InterlockedIncrement(&s_nAsked);
+    return TestSource(pContext, ppWindows);
+}
+
+// Twenty menus opened while an Explorer window hangs: the first read leaves its walker on the hung
+// window and the others start nothing; once it answers, the next read lists the folders again.
+TEST(ExplorerFolders, AHungExplorerHoldsOneReadWhateverTheMenusOpenedMeanwhile)
+{
+    TempFolder folder(L"trovel-hung-menu");
+    HWND hFrame = MakeWindow(nullptr, true);
+    HANDLE hHang = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    auto* pWindows = new CTestShellWindows(S_OK);
+    pWindows->AddEntry(MakeEntry(hFrame, MakeWindow(hFrame, true), folder.m_path, -1, hHang));
+    CountedSource(nullptr, nullptr);
+    const int nThreadsBefore = ThreadCount();
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(ReadOpenFolders(&CountedSource, pWindows, 200).empty()) << i;
+    EXPECT_EQ(1, (int)CountedSource(nullptr, nullptr)) << "reads of the list";
+    EXPECT_LE(ThreadCount() - nThreadsBefore, 2) << "threads left waiting on the hung window";
+
+    ::SetEvent(hHang);
+    std::vector<std::string> folders;
+    for (int i = 0; i < 100 && folders.empty(); ++i) {
+        ::Sleep(20);
+        folders = ReadOpenFolders(&CountedSource, pWindows, 2000);
+    }
+    EXPECT_EQ(std::vector<std::string>{folder.Utf8()}, folders) << "read again once it answers";
+    pWindows->Release();
+    WaitForAllReleased();
+    EXPECT_EQ(0, g_nLive);
+    ::CloseHandle(hHang);
+    ::DestroyWindow(hFrame);
 }
 
 TEST(ExplorerFolders, OrderKeepsTenAndPutsWindowsNotFoundLast)

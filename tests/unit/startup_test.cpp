@@ -397,7 +397,10 @@ TEST_F(InProcessStart, ACloseDuringAnyLoopOfTheProgramIsCarriedOutOnceTheLoopHas
         SCOPED_TRACE(c.what);
         Launch();
         m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{"C:\\Kept\\", "Kept", 5000}));
-        MSG msg = {m_hFrame, c.msg, c.wParam, 0};
+        MSG msg = {};
+        msg.hwnd = m_hFrame;
+        msg.message = c.msg;
+        msg.wParam = c.wParam;
         HANDLE hSender = nullptr;
         if (c.bSent)
             hSender = ::CreateThread(nullptr, 0, &SendFromAnotherThread, &msg, 0, nullptr);

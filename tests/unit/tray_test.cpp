@@ -2,6 +2,8 @@
 #include "res/resource.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/TrayProbe.h"
+#include "fw/DocTemplate.h"
+#include "fw/FrameWnd.h"
 #include "watcher/TrovelView.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +65,8 @@ TEST(TrayMenu, PathEntriesStandAboveTheProgramCommandsLastFirst)
 }
 
 // Stands in for the view's window as the icon's notify window: counts the menus that open on it
-// (closing each at once) and records the commands it receives.
+// (closing each at once, after asking once more for a menu from inside it when told to) and records
+// the commands it receives.
 class NotifyWindow {
 public:
     NotifyWindow()
@@ -76,11 +79,13 @@ public:
         m_hWnd = ::CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
         s_menus = 0;
         s_commands.clear();
+        s_hAskAgain = nullptr;
     }
     ~NotifyWindow() { ::DestroyWindow(m_hWnd); }
     HWND m_hWnd;
     static int s_menus;
     static std::vector<UINT> s_commands;
+    static HWND s_hAskAgain; // the view, asked for a menu by WM_CONTEXTMENU while one is open
 
 private:
     static LRESULT CALLBACK Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -90,8 +95,14 @@ private:
             ++s_menus;
             break;
         case WM_ENTERIDLE:
-            if (wParam == MSGF_MENU)
+            if (wParam == MSGF_MENU) {
+                // The shell at version 3 follows the right button's release with WM_CONTEXTMENU.
+                if (HWND hView = s_hAskAgain) {
+                    s_hAskAgain = nullptr;
+                    ::SendMessageA(hView, WM_TRAY_NOTIFY, CTrovelView::kTrayIconId, WM_CONTEXTMENU);
+                }
                 ::EndMenu();
+            }
             break;
         case WM_COMMAND:
             s_commands.push_back(LOWORD(wParam));
@@ -104,36 +115,65 @@ private:
 };
 int NotifyWindow::s_menus = 0;
 std::vector<UINT> NotifyWindow::s_commands;
+HWND NotifyWindow::s_hAskAgain = nullptr;
 
-TEST(TrayMenu, MouseMessagesOnTheIcon)
+// Counts the reads of the shell's window list; gives none.
+HRESULT CountReads(void* pContext, IShellWindows** ppWindows)
+{
+    ++*static_cast<int*>(pContext);
+    *ppWindows = nullptr;
+    return E_FAIL;
+}
+
+// Each callback of the icon, to the active view of the program's frame: only a menu reads the
+// folders open in Explorer; the keyboard's messages of version 3 open the menu or run the default
+// command; and a menu asked for while one is open opens none.
+TEST(TrayMenu, EachMessageOnTheIconDoesOnlyWhatItAsks)
 {
     KeepTrayShown();
     const struct { const char* label; UINT iconId; UINT mouse; bool dialogShowing; LRESULT result; int menus;
-                   std::vector<UINT> commands; } cases[] = {
-        {"right button up opens the menu", 109, WM_RBUTTONUP, false, 1, 1, {}},
-        {"no menu while a dialog shows", 109, WM_RBUTTONUP, true, 1, 0, {}},
-        {"double click runs the default command", 109, WM_LBUTTONDBLCLK, false, 1, 0, {ID_PREFERENCES}},
-        {"double click goes through while a dialog shows", 109, WM_LBUTTONDBLCLK, true, 1, 0, {ID_PREFERENCES}},
-        {"mouse move", 109, WM_MOUSEMOVE, false, 1, 0, {}},
-        {"left click", 109, WM_LBUTTONUP, false, 1, 0, {}},
-        {"right button down", 109, WM_RBUTTONDOWN, false, 1, 0, {}},
-        {"another icon's callback", 110, WM_RBUTTONUP, false, 0, 0, {}},
+                   std::vector<UINT> commands; int reads; bool askAgain = false; } cases[] = {
+        {"right button up opens the menu", 109, WM_RBUTTONUP, false, 1, 1, {}, 1},
+        {"the context menu key opens it", 109, WM_CONTEXTMENU, false, 1, 1, {}, 1},
+        {"one menu for the release and the context menu after it", 109, WM_RBUTTONUP, false, 1, 1, {}, 1, true},
+        {"no menu while a dialog shows", 109, WM_RBUTTONUP, true, 1, 0, {}, 0},
+        {"nor by the key", 109, WM_CONTEXTMENU, true, 1, 0, {}, 0},
+        {"double click runs the default command", 109, WM_LBUTTONDBLCLK, false, 1, 0, {ID_PREFERENCES}, 0},
+        {"double click goes through while a dialog shows", 109, WM_LBUTTONDBLCLK, true, 1, 0, {ID_PREFERENCES}, 0},
+        {"Enter on the icon runs it", 109, CTrayNotifyIcon::kKeySelect, false, 1, 0, {ID_PREFERENCES}, 0},
+        {"a selection with the mouse runs it", 109, CTrayNotifyIcon::kSelect, false, 1, 0, {ID_PREFERENCES}, 0},
+        {"mouse move", 109, WM_MOUSEMOVE, false, 1, 0, {}, 0},
+        {"left click", 109, WM_LBUTTONUP, false, 1, 0, {}, 0},
+        {"right button down", 109, WM_RBUTTONDOWN, false, 1, 0, {}, 0},
+        {"another icon's callback", 110, WM_RBUTTONUP, false, 0, 0, {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ScratchRegistryRoot scratch;
-        CTrovelView view;
+        CCreateContext context;
+        context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
+        CFrameWnd* pFrame = new CFrameWnd;
+        ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context));
+        TestApp().m_pMainWnd = pFrame; // the icon finds the view through the program's frame
+        CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+        ASSERT_NE(pView, nullptr);
+        int reads = 0;
+        pView->m_pfnShellWindows = &CountReads;
+        pView->m_pShellWindowsContext = &reads;
         NotifyWindow owner;
+        NotifyWindow::s_hAskAgain = c.askAgain ? pView->m_hWnd : nullptr;
         CWnd ownerWnd;
         ownerWnd.Attach(owner.m_hWnd); // borrowed only
-        ASSERT_TRUE(
-            view.m_trayIcon.Create(&ownerWnd, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY));
-        view.m_bDialogShowing = c.dialogShowing;
-        EXPECT_EQ(view.OnTrayNotify(c.iconId, c.mouse), c.result);
+        ASSERT_TRUE(pView->m_trayIcon.Create(&ownerWnd, CTrovelView::kTrayIconId, "Trovel", pView->m_hIcon, WM_TRAY_NOTIFY));
+        pView->m_bDialogShowing = c.dialogShowing;
+        EXPECT_EQ(pView->OnTrayNotify(c.iconId, c.mouse), c.result);
         EXPECT_EQ(NotifyWindow::s_menus, c.menus);
         EXPECT_EQ(NotifyWindow::s_commands, c.commands);
-        view.m_trayIcon.RemoveIcon();
+        EXPECT_EQ(reads, c.reads) << "reads of Explorer's window list";
+        pView->m_trayIcon.RemoveIcon();
         ownerWnd.Detach();
+        TestApp().m_pMainWnd = nullptr;
+        ::DestroyWindow(pFrame->m_hWnd);
     }
 }
 
