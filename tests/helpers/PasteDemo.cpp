@@ -2,7 +2,8 @@
 // dialog and then Wine's item dialog (IFileSaveDialog, shown by trovel_file_dialogs), the favourite
 // picked through Trovel's command in each, and the file-name field before and after; then Trovel's
 // hotkey, Ctrl+G, in Wine's item save dialog and in its item open dialog, and Enter in the menu it
-// opens at the field.
+// opens at the field, which takes the dialog to the folder with the typed name kept; confirmed, each
+// dialog returns the file in that folder.
 //
 //   trovel_paste_demo TROVEL_EXE [SHOT_FLAG_FILE]
 //
@@ -58,15 +59,27 @@ void WaitForShot(const std::string& flag)
         WaitUntil([&] { return ::GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
 }
 
-// One of Wine's item dialogs, shown by another program: Ctrl+G in it opens Trovel's menu beside the
-// field ("TAG-MENU" with the dialog and the menu), Enter picks the favourite ("TAG-RESULT"); an open
-// dialog is then confirmed, and shows the folder. True when the field got what it should.
+std::string ReadFileText(const std::string& path)
+{
+    std::string text(4096, '\0');
+    FILE* pFile = std::fopen(path.c_str(), "rb");
+    text.resize(pFile != nullptr ? std::fread(&text[0], 1, text.size(), pFile) : 0);
+    if (pFile != nullptr)
+        std::fclose(pFile);
+    return text;
+}
+
+// One of Wine's item dialogs, shown by another program in another folder: Ctrl+G in it opens Trovel's
+// menu beside the field ("TAG-MENU" with the dialog and the menu), Enter picks the favourite, and the
+// dialog shows the folder with the typed name back in its field ("TAG-RESULT"). True when it then
+// returns the file in the favourite's folder.
 bool HotkeyPart(DWORD trovelPid, const char* pszKind, const char* pszTitle, const std::string& tag,
                 const std::string& shotFlag)
 {
-    const bool bOpen = std::string(pszKind) == "item-open";
     PROCESS_INFORMATION program = {};
-    const std::string args = std::string(pszKind) + " \"" + WindowsDir() + "\\Temp\\trovel-demo-result.txt\"";
+    const std::string resultFile = WindowsDir() + "\\Temp\\trovel-demo-result.txt";
+    ::DeleteFileA(resultFile.c_str());
+    const std::string args = std::string(pszKind) + " \"" + resultFile + "\"";
     HWND hDialog = nullptr, hField = nullptr;
     bool bFilled = false;
     if (!Start(TROVEL_HELPER("trovel_file_dialogs"), program, "C:\\users\\Public", args) ||
@@ -92,23 +105,20 @@ bool HotkeyPart(DWORD trovelPid, const char* pszKind, const char* pszTitle, cons
             PrintRect((tag + "-MENU").c_str(), rc);
             WaitForShot(shotFlag + "." + tag + "-menu");
             SendKeys({{VK_RETURN, true}, {VK_RETURN, false}});
-            const std::string expected = bOpen ? std::string(kFolder) : std::string(kFolder) + "report.txt";
-            WaitUntil([&] { return FieldText(hField) == expected; }, 10000);
-            const std::string after = FieldText(hField);
-            std::printf("File name field after the pick: \"%s\"\n", after.c_str());
-            bFilled = after == expected;
-            if (bOpen && bFilled) {
-                // Open goes to the folder, whose report.txt the dialog then lists.
-                ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
-                ::Sleep(1500);
-                std::printf("Open pressed: the dialog shows %s\n", kFolder);
-            }
+            // The dialog goes to the folder, which it lists, and the name comes back into its field.
+            WaitUntil([&] { return VisibleMenuOf(trovelPid) == nullptr; }, 5000);
+            ::Sleep(1000);
+            std::printf("The dialog shows %s; file name field: \"%s\"\n", kFolder, FieldText(hField).c_str());
             ::GetWindowRect(hDialog, &rc);
             PrintRect((tag + "-RESULT").c_str(), rc);
             WaitForShot(shotFlag + "." + tag + "-result");
         }
-        ::PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
+        // The user confirms: the dialog returns the file in the picked folder.
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
         ::WaitForSingleObject(program.hProcess, 10000);
+        const std::string returned = ReadFileText(resultFile);
+        std::printf("Confirmed, the dialog returned \"%s\"\n", returned.c_str());
+        bFilled = returned == std::string(kFolder) + "report.txt";
     }
     if (program.hProcess != nullptr) {
         ::TerminateProcess(program.hProcess, 0);
@@ -216,10 +226,16 @@ int main(int argc, char** argv)
     }
 
     // The same at the dialog itself, by Trovel's hotkey: in the item save dialog, then in the item
-    // open dialog, which gets the folder and goes there (a file in it to show).
+    // open dialog; the favourite's folder holds files of its own, so the dialog is seen to be there.
+    for (const char* pszFile : {"Budget 2027.txt", "Minutes of the meeting.txt"}) {
+        HANDLE hFile = ::CreateFileA((std::string(kFolder) + pszFile).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr);
+        if (hFile != INVALID_HANDLE_VALUE)
+            ::CloseHandle(hFile);
+    }
     const bool bHotkeySaved = HotkeyPart(trovel.dwProcessId, "item-save", "Save", "HOTKEY", shotFlag);
     HANDLE hReport = ::CreateFileA((std::string(kFolder) + "report.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                   CREATE_ALWAYS, 0, nullptr);
+                                   CREATE_ALWAYS, 0, nullptr); // to open
     if (hReport != INVALID_HANDLE_VALUE)
         ::CloseHandle(hReport);
     const bool bHotkeyOpened = HotkeyPart(trovel.dwProcessId, "item-open", "Open", "OPEN", shotFlag);
@@ -237,6 +253,6 @@ int main(int argc, char** argv)
     if (!bItemPasted)
         return Fail("the item dialog's field did not get the favourite folder");
     if (!bHotkeySaved)
-        return Fail("Ctrl+G in the item save dialog did not fill its field");
-    return bHotkeyOpened ? 0 : Fail("Ctrl+G in the item open dialog did not fill its field");
+        return Fail("Ctrl+G in the item save dialog did not take it to the favourite's folder");
+    return bHotkeyOpened ? 0 : Fail("Ctrl+G in the item open dialog did not take it to the favourite's folder");
 }
