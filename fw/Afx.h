@@ -30,6 +30,8 @@ std::string AfxLoadString(UINT nID);
 HICON AfxLoadSmallIcon(UINT nIDResource, UINT dpi = 0);
 // The small-icon width for a DPI (0: the current one), as the system sizes it.
 int AfxSmallIconSize(UINT dpi = 0);
+// The top-level window a child belongs to (GetAncestor is missing on NT 4.0); itself when it is one.
+HWND AfxTopLevelOf(HWND hWnd);
 // The work area of the monitor the window is on (the nearest), or of the primary one where the
 // system has no monitor functions (NT 4.0). FALSE when neither can be had.
 BOOL AfxWorkAreaOf(HWND hWnd, RECT* prcWork);

@@ -65,6 +65,13 @@ HICON AfxLoadSmallIcon(UINT nIDResource, UINT dpi)
     return (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource), IMAGE_ICON, size, size, 0);
 }
 
+HWND AfxTopLevelOf(HWND hWnd)
+{
+    while (hWnd != nullptr && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
+        hWnd = ::GetParent(hWnd);
+    return hWnd;
+}
+
 BOOL AfxWorkAreaOf(HWND hWnd, RECT* prcWork)
 {
     // Windows 98 / 2000 and later have monitors; NT 4.0 has one screen and its work area.

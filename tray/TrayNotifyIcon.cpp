@@ -8,17 +8,6 @@
 #include <cstring>
 #include <cwchar>
 
-namespace {
-
-// The notify window is the view, a child; GetAncestor is missing on NT 4.0.
-HWND TopLevelOf(HWND hWnd)
-{
-    while (hWnd != nullptr && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
-        hWnd = ::GetParent(hWnd);
-    return hWnd;
-}
-
-} // namespace
 
 CTrayNotifyIcon::CTrayNotifyIcon()
 {
@@ -189,7 +178,7 @@ LRESULT CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
         ::GetCursorPos(&pt);
         // Without its top-level window in the foreground the menu would not close when the user
         // clicks elsewhere, and without a message after it, it would not open the next time.
-        HWND hTop = TopLevelOf(m_nid.hWnd);
+        HWND hTop = AfxTopLevelOf(m_nid.hWnd); // the notify window is the view, a child
         ::SetForegroundWindow(hTop);
         popup.TrackPopupMenu(0, pt.x, pt.y, m_nid.hWnd);
         ::PostMessageW(hTop, WM_NULL, 0, 0);

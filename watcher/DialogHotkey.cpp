@@ -8,13 +8,6 @@ ULONG_PTR CDialogHotkey::s_nWatches = 0;
 
 namespace {
 
-HWND TopLevelOf(HWND hWnd)
-{
-    while (hWnd != nullptr && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
-        hWnd = ::GetParent(hWnd);
-    return hWnd;
-}
-
 // Every kind of file dialog is a top-level window of the dialog class.
 bool IsDialogFrame(HWND hWnd)
 {
@@ -177,7 +170,7 @@ void CALLBACK CDialogHotkey::OnWinEvent(HWINEVENTHOOK hHook, DWORD dwEvent, HWND
         if (dwEvent == EVENT_SYSTEM_FOREGROUND)
             pThis->OnForegroundEvent();
         // The window that got the focus tells where the front is before the system's foreground does.
-        pThis->OnForegroundChanged(TopLevelOf(hWnd));
+        pThis->OnForegroundChanged(AfxTopLevelOf(hWnd));
     }
     pThis->Ping();
 }

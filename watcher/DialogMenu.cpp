@@ -76,10 +76,13 @@ UINT TrackMenuBesideField(HWND hField, const std::vector<MenuRow>& rows, bool* p
             nPicked = (UINT)::TrackPopupMenuEx(hMenu, uFlags, rcField.left, bBelow ? rcField.bottom : rcField.top,
                                                hOwner, &params);
         }
-        // Closed by a click into another window, which then has the front: it keeps it.
+        // Closed by a click elsewhere (its button still down as the menu ends), or after another
+        // window took the front: the user went there, and it keeps the front.
         const HWND hFront = ::GetForegroundWindow();
+        const bool bButtonDown = ((::GetAsyncKeyState(VK_LBUTTON) | ::GetAsyncKeyState(VK_RBUTTON) |
+                                   ::GetAsyncKeyState(VK_MBUTTON)) & 0x8000) != 0;
         if (pbLeftFor != nullptr)
-            *pbLeftFor = nPicked == 0 && hFront != nullptr && hFront != hOwner;
+            *pbLeftFor = nPicked == 0 && (bButtonDown || (hFront != nullptr && hFront != hOwner));
         // Lets the menu's window close as soon as the owner loses the front (as the platform advises).
         ::PostMessageW(hOwner, WM_NULL, 0, 0);
     }

@@ -48,14 +48,6 @@ private:
     T* m_p = nullptr;
 };
 
-// The window whose place in the Z order counts: tabs and views are children of it.
-HWND FrameOf(HWND hWnd)
-{
-    while (hWnd != nullptr && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD) != 0 && ::GetParent(hWnd) != nullptr)
-        hWnd = ::GetParent(hWnd);
-    return hWnd;
-}
-
 // The folder one entry of the list shows; FALSE for a virtual folder, a view without a folder
 // or an entry that is no shell browser.
 BOOL ReadEntry(IDispatch* pEntry, OpenFolder& folder)
@@ -88,7 +80,7 @@ BOOL ReadEntry(IDispatch* pEntry, OpenFolder& folder)
         folder.strPath += '\\';
     HWND hBrowser = nullptr, hView = nullptr;
     if (SUCCEEDED(browser->GetWindow(&hBrowser)))
-        folder.hFrame = FrameOf(hBrowser);
+        folder.hFrame = AfxTopLevelOf(hBrowser); // whose place in the Z order counts
     folder.bShownTab = SUCCEEDED(view->GetWindow(&hView)) && hView != nullptr && ::IsWindowVisible(hView);
     return TRUE;
 }

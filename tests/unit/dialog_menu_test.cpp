@@ -22,9 +22,11 @@ void Key(WORD vk)
     ::SendInput(2, in, sizeof(INPUT));
 }
 
-// Presses the keys once the menu is up, from a thread of its own, and notes where the menu showed.
+// Presses the keys once the menu is up (or clicks into a window), from a thread of its own, and
+// notes where the menu showed.
 struct KeyPresser {
     std::vector<WORD> keys;
+    HWND hClickInto = nullptr;
     RECT rcMenu = {};
     bool bMenuSeen = false;
 
@@ -39,6 +41,20 @@ struct KeyPresser {
         pThis->bMenuSeen = true;
         ::GetWindowRect(hMenu, &pThis->rcMenu);
         ::Sleep(200);
+        if (pThis->hClickInto != nullptr) {
+            RECT rc = {};
+            ::GetWindowRect(pThis->hClickInto, &rc);
+            INPUT in[2] = {};
+            in[0].type = in[1].type = INPUT_MOUSE;
+            in[0].mi.dx = ((rc.left + rc.right) / 2) * 65535 / ::GetSystemMetrics(SM_CXSCREEN);
+            in[0].mi.dy = ((rc.top + rc.bottom) / 2) * 65535 / ::GetSystemMetrics(SM_CYSCREEN);
+            in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            ::SendInput(2, in, sizeof(INPUT));
+            ::Sleep(150); // as a hand lets go
+            in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            ::SendInput(1, &in[1], sizeof(INPUT));
+        }
         for (WORD vk : pThis->keys) {
             Key(vk);
             ::Sleep(100);
@@ -73,11 +89,11 @@ std::vector<MenuRow> Rows()
             {MenuPick::OpenFolder, 5100, "C:\\Open\\", "C:\\Open\\"}};
 }
 
-UINT PickWith(Windows& w, std::vector<WORD> keys, KeyPresser& presser)
+UINT PickWith(Windows& w, std::vector<WORD> keys, KeyPresser& presser, bool* pbLeftFor = nullptr)
 {
     presser.keys = std::move(keys);
     HANDLE hThread = ::CreateThread(nullptr, 0, &KeyPresser::Run, &presser, 0, nullptr);
-    UINT nPicked = TrackMenuBesideField(w.hField, Rows());
+    UINT nPicked = TrackMenuBesideField(w.hField, Rows(), pbLeftFor);
     ::WaitForSingleObject(hThread, 5000);
     ::CloseHandle(hThread);
     PumpMessagesFor(100);
@@ -102,8 +118,20 @@ TEST(DialogMenu, OpensBelowTheFieldWithTheFirstItemSelectedAndKeysPick)
     EXPECT_EQ(5100u, PickWith(w, {VK_DOWN, VK_RETURN}, downEnter)) << "Down skips the separator";
 
     KeyPresser escape;
-    EXPECT_EQ(0u, PickWith(w, {VK_ESCAPE}, escape));
+    bool bLeftFor = true;
+    EXPECT_EQ(0u, PickWith(w, {VK_ESCAPE}, escape, &bLeftFor));
+    EXPECT_FALSE(bLeftFor) << "closed where it was: the dialog gets the front back";
     EXPECT_EQ(0u, TrackMenuBesideField(w.hField, {})) << "nothing to show";
+
+    // A click into another window closes the menu, and that window keeps the front.
+    HWND hElsewhere = ::CreateWindowExW(0, L"#32770", L"Notes", WS_POPUP | WS_CAPTION | WS_VISIBLE, 600, 400, 240, 160,
+                                        nullptr, nullptr, nullptr, nullptr);
+    KeyPresser click;
+    click.hClickInto = hElsewhere;
+    EXPECT_EQ(0u, PickWith(w, {}, click, &bLeftFor));
+    EXPECT_TRUE(bLeftFor);
+    EXPECT_EQ(hElsewhere, ::GetForegroundWindow());
+    ::DestroyWindow(hElsewhere);
 }
 
 TEST(DialogMenu, AMenuNearTheScreensFootOpensAboveTheField)
