@@ -1,8 +1,9 @@
-// The hotkey path against the tray path, at 2,000 windows: from the hotkey to the menu shown beside
-// the field, from the pick to the dialog showing the folder with the typed name back in its field,
-// and the tray pick from the favourite's command to the text in the field.
+// The hotkey path against the tray path, with 2,000 windows of another program on the desktop: from
+// the hotkey to the menu shown beside the field, from the pick to the dialog showing the folder with
+// the typed name back in its field, and the tray pick from the favourite's command to the text.
 #include "bench/BenchClock.h"
 #include "bench/BenchView.h"
+#include "bench/WindowHost.h"
 #include "fw/TextConv.h"
 #include "res/resource.h"
 #include "tests/harness/Harness.h"
@@ -77,10 +78,6 @@ INT_PTR CALLBACK DialogProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
 DWORD WINAPI DialogThread(LPVOID)
 {
     HINSTANCE hInstance = ::GetModuleHandleW(nullptr);
-    std::vector<HWND> windows;
-    for (int i = 0; i < kWindows; ++i)
-        windows.push_back(::CreateWindowExW(0, L"STATIC", L"Bench window - Some Application", WS_POPUP | WS_VISIBLE,
-                                            0, 0, 10, 10, nullptr, nullptr, hInstance, nullptr));
     g_hDialog = ::CreateWindowExW(0, L"#32770", L"Save As", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 400, 200,
                                   nullptr, nullptr, hInstance, nullptr);
     ::SetWindowLongPtrW(g_hDialog, DWLP_DLGPROC, (LONG_PTR)&DialogProc);
@@ -94,8 +91,6 @@ DWORD WINAPI DialogThread(LPVOID)
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    for (HWND hWnd : windows)
-        ::DestroyWindow(hWnd);
     ::DestroyWindow(g_hDialog);
     return 0;
 }
@@ -154,8 +149,10 @@ const char* Goal(double ms)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (const int nHostExit = RunWindowHost(argc, argv); nHostExit >= 0)
+        return nHostExit;
     wchar_t szTemp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, szTemp);
     ::SetCurrentDirectoryW(szTemp);
@@ -166,6 +163,9 @@ int main()
         return 1;
     const HWND hView = pView->m_hWnd;
 
+    // The desktop's other windows are another program's, as on a user's desktop; on the dialog's
+    // thread each would get WM_ACTIVATEAPP whenever the dialog is activated.
+    WindowHost others(kWindows);
     g_hDialogReady = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_hThere = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD dwThreadId = 0;
