@@ -81,8 +81,13 @@ UINT TrackMenuBesideField(HWND hField, const std::vector<MenuRow>& rows, bool* p
         const HWND hFront = ::GetForegroundWindow();
         const bool bButtonDown = ((::GetAsyncKeyState(VK_LBUTTON) | ::GetAsyncKeyState(VK_RBUTTON) |
                                    ::GetAsyncKeyState(VK_MBUTTON)) & 0x8000) != 0;
+        const bool bLeftFor = nPicked == 0 && (bButtonDown || (hFront != nullptr && hFront != hOwner));
         if (pbLeftFor != nullptr)
-            *pbLeftFor = nPicked == 0 && (bButtonDown || (hFront != nullptr && hFront != hOwner));
+            *pbLeftFor = bLeftFor;
+        // Else the field's dialog gets the front back before the owner goes: an active window destroyed
+        // makes the system look for the next one to activate, a second change of the front.
+        if (!bLeftFor)
+            ::SetForegroundWindow(AfxTopLevelOf(hField));
         // Lets the menu's window close as soon as the owner loses the front (as the platform advises).
         ::PostMessageW(hOwner, WM_NULL, 0, 0);
     }

@@ -11,8 +11,9 @@ bool MenuFitsBelow(const RECT& rcField, int cyMenu, const RECT& rcWork);
 
 // Shows the rows as a pop-up menu just below the field, or just above it where its monitor's work
 // area ends, never over it; arrows and Enter work at once. The menu has an owner window of its own,
-// on this thread. The picked id, 0 when the menu was closed without a pick or there is nothing to
-// show; *pbLeftFor is set when the user closed it by going to another window (a click elsewhere).
+// on this thread; the field's dialog has the front again afterwards. The picked id, 0 when the menu
+// was closed without a pick or there is nothing to show; *pbLeftFor is set when the user closed it by
+// going to another window (a click elsewhere), which then keeps the front.
 UINT TrackMenuBesideField(HWND hField, const std::vector<MenuRow>& rows, bool* pbLeftFor = nullptr);
 
 // Puts the dialog in front again and the focus into its field, the caret at the end of its text.

@@ -160,9 +160,11 @@ void CTrovelView::PickAtDialog(HWND hDialog, int nKind, int nCtrlId, const std::
         return;
     }
     // The dialog may go on from its own queue: the caret put at the start after it tells when that
-    // queue has come round. Looked at on a timer; the program answers its messages meanwhile.
+    // queue has come round. Looked at now (one that emptied its field is there already), then on a
+    // timer; the program answers its messages meanwhile.
     ::PostMessageW(hField, EM_SETSEL, 0, 0);
     SetTimer(kGoingTimerId, kGoingDelay);
+    OnGoing();
 }
 
 void CTrovelView::OnGoing()
