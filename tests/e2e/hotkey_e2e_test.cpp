@@ -3,8 +3,8 @@
 // through SendInput: the hotkey is held only while a dialog is in front and opens the menu beside its
 // field; a pick takes the dialog to the folder with the typed name back in its field, and confirming
 // uses that folder; a dialog that picks folders is only filled.
-#include "fw/TextConv.h"
 #include "tests/e2e/ChildProcess.h"
+#include "tests/e2e/E2eSupport.h"
 #include "tests/e2e/WaitUntil.h"
 #include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
@@ -23,28 +23,7 @@
 
 namespace {
 
-const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
-const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadOpen = 0x101, kNotepadSaveAs = 0x103;
-
-bool SetValue(const std::string& subKey, const char* pszName, const std::string& text)
-{
-    return WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\" + subKey, pszName, text + '\0');
-}
-
-std::string TextOf(HWND hWnd)
-{
-    wchar_t text[1024] = {};
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(hWnd, WM_GETTEXT, 1024, (LPARAM)text, SMTO_NORMAL, 5000, &result);
-    return WideToUtf8(text);
-}
-
-void SetTextOf(HWND hWnd, const std::string& text)
-{
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(hWnd, WM_SETTEXT, 0, (LPARAM)Utf8ToWide(text).c_str(), SMTO_NORMAL, 5000, &result);
-}
 
 HWND ChildOf(HWND hParent, const wchar_t* pszClass)
 {
@@ -68,13 +47,6 @@ HWND FocusOf(HWND hDialog)
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     return ::GetGUIThreadInfo(::GetWindowThreadProcessId(hDialog, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
-std::string NotepadPath()
-{
-    wchar_t szWindows[MAX_PATH];
-    ::GetWindowsDirectoryW(szWindows, MAX_PATH);
-    return WideToUtf8(szWindows) + "\\notepad.exe";
 }
 
 // Trovel with two favourites, Target and then Other, in a scratch folder that none of the dialogs
@@ -186,9 +158,7 @@ protected:
         if (!WaitUntil([&] { return (hBox = m_trovel->TopWindow("#32770", "Trovel")) != nullptr && ::IsWindowVisible(hBox); },
                        8000))
             return "";
-        std::string told;
-        for (HWND h = nullptr; (h = ::FindWindowExW(hBox, h, L"Static", nullptr)) != nullptr;)
-            told += AfxGetWindowText(h);
+        const std::string told = BoxText(hBox);
         ::PostMessageW(hBox, WM_CLOSE, 0, 0);
         WaitUntil([&] { return !::IsWindow(hBox); }, 5000);
         return told;

@@ -1,5 +1,6 @@
 // The real Trovel.exe pasting a favourite folder into the real Save As dialog of another program (notepad).
 #include "tests/e2e/ChildProcess.h"
+#include "tests/e2e/E2eSupport.h"
 #include "tests/e2e/WaitUntil.h"
 #include "tests/harness/Harness.h"
 #include "tests/support/Clipboard.h"
@@ -21,9 +22,6 @@
 
 namespace {
 
-// Both flavours keep the machine key in its 32-bit view; the 64-bit one sees it below WOW6432Node.
-const char kRoot[] = "Software\\WOW6432Node\\Larkfield Software\\Trovel";
-const UINT kAppClose = WM_APP + 0x20;
 const WPARAM kNotepadSaveAs = 0x103;
 const int kFileNameField = 1148; // the Explorer-style dialog's name combo box
 const std::string kLongFolder = "C:\\" + std::string(255, 'f') + "\\"; // 259 characters
@@ -36,21 +34,6 @@ std::string ScratchDir()
     std::snprintf(dir, sizeof(dir), "%strovel-paste-%lu", temp, ::GetCurrentProcessId());
     ::CreateDirectoryA(dir, nullptr);
     return dir;
-}
-
-std::string NotepadPath()
-{
-    char dir[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(dir, MAX_PATH);
-    return std::string(dir) + "\\notepad.exe";
-}
-
-bool SetValue(const std::string& subKey, const char* pszName, const std::string& text)
-{
-    const std::wstring wide = Utf8ToWide(text) + L'\0';
-    return WriteRawValue(HKEY_LOCAL_MACHINE, std::string(kRoot) + "\\" + subKey, pszName,
-                         std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)), REG_SZ,
-                         true);
 }
 
 bool FileExists(const std::string& path)
@@ -129,18 +112,8 @@ protected:
         ASSERT_TRUE(WaitUntil([this] { return ::IsWindowVisible(m_hDialog) != FALSE; })) << "the scan leaves hidden windows out";
     }
 
-    std::string Field() const
-    {
-        wchar_t text[2048] = {};
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(m_hField, WM_GETTEXT, 2048, (LPARAM)text, SMTO_NORMAL, 5000, &result);
-        return WideToUtf8(text);
-    }
-    void SetField(const std::string& text) const
-    {
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(m_hField, WM_SETTEXT, 0, (LPARAM)Utf8ToWide(text).c_str(), SMTO_NORMAL, 5000, &result);
-    }
+    std::string Field() const { return TextOf(m_hField); }
+    void SetField(const std::string& text) const { SetTextOf(m_hField, text); }
 
     // The tray menu's folder item, as the menu would send it to the view.
     void Pick(int nID) const { ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(nID, 0), 0); }
@@ -268,9 +241,7 @@ TEST_F(PasteEndToEnd, HungDialogOwnerLeavesTrovelAnsweringAppClose)
     EXPECT_TRUE(WaitUntil([] { return ClipboardText() == "C:\\windows\\"; })) << ClipboardText();
     HWND hBox = nullptr;
     EXPECT_TRUE(WaitUntil([&] { return (hBox = m_trovel->TopWindow("#32770", "Trovel")) != nullptr && ::IsWindowVisible(hBox); }, 8000));
-    std::string told;
-    for (HWND h = ::FindWindowExW(hBox, nullptr, L"Static", nullptr); h != nullptr; h = ::FindWindowExW(hBox, h, L"Static", nullptr))
-        told += AfxGetWindowText(h);
+    const std::string told = BoxText(hBox);
     EXPECT_NE(told.find("does not answer"), std::string::npos) << told;
     ASSERT_TRUE(m_trovel->Alive());
     ::PostMessageA(m_hFrame, kAppClose, 0, 0);
@@ -329,13 +300,6 @@ protected:
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
     }
 
-    static std::string Text(HWND hWnd)
-    {
-        wchar_t text[1024] = {};
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(hWnd, WM_GETTEXT, 1024, (LPARAM)text, SMTO_NORMAL, 5000, &result);
-        return WideToUtf8(text);
-    }
     static std::string ReadFile(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
@@ -383,21 +347,20 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
         // Shown, as a dialog the user picks for is: the scan leaves hidden windows out.
         ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&
                                            ::IsWindowVisible(hDialog) && (hField = ::GetDlgItem(hDialog, 1152)) != nullptr &&
-                                           Text(hField) == typed; }))
-            << (hField != nullptr ? Text(hField) : std::string("no field"));
+                                           TextOf(hField) == typed; }))
+            << (hField != nullptr ? TextOf(hField) : std::string("no field"));
         ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(c.nID, 0), 0);
         const std::string folder = c.nID == 5000 ? m_folder : m_short;
         // An open dialog gets the folder alone: the typed name is not a pattern.
         const std::string expected = c.bOpen ? folder : c.bQuoted ? '"' + folder + c.typed + '"' : folder + c.typed;
-        EXPECT_TRUE(WaitUntil([&] { return Text(hField) == expected; }))
-            << Text(hField) << "; the scan saw:\n" << ReadFile(m_dir + "\\windows.txt");
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(hField) == expected; }))
+            << TextOf(hField) << "; the scan saw:\n" << ReadFile(m_dir + "\\windows.txt");
         ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms
         if (c.bOpen) {
             // The dialog goes to the folder (it started in another, which has no report.txt), and a
             // name typed there opens from it.
             ::Sleep(1000);
-            DWORD_PTR result = 0;
-            ::SendMessageTimeoutA(hField, WM_SETTEXT, 0, (LPARAM) "report.txt", SMTO_NORMAL, 5000, &result);
+            SetTextOf(hField, "report.txt");
             ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
         }
         ASSERT_TRUE(program.WaitForExit(15000));
@@ -413,10 +376,9 @@ TEST_F(RealDialogsEndToEnd, NotepadSavesUnderThePastedPath)
     ::PostMessageA(hNotepad, WM_COMMAND, kNotepadSaveAs, 0);
     ASSERT_TRUE(WaitUntil([&] { return (hDialog = notepad.TopWindow("#32770", "Save As")) != nullptr &&
                                        ::IsWindowVisible(hDialog) && (hField = ::GetDlgItem(hDialog, kFileNameField)) != nullptr; }));
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(hField, WM_SETTEXT, 0, (LPARAM)Utf8ToWide(kMixedName).c_str(), SMTO_NORMAL, 5000, &result);
+    SetTextOf(hField, kMixedName);
     ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);
-    ASSERT_TRUE(WaitUntil([&] { return Text(hField) == m_folder + kMixedName; })) << Text(hField);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(hField) == m_folder + kMixedName; })) << TextOf(hField);
     ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return FileExists(m_folder + kMixedName); }));
     EXPECT_TRUE(WaitUntil([&] { return AfxGetWindowText(hNotepad).find("\xE6\x97\xA5\xE6\x9C\xAC") != std::string::npos; }))
