@@ -3,10 +3,15 @@
 #pragma once
 
 #include "fw/TextConv.h"
+#include "tests/e2e/ChildProcess.h"
+#include "tests/e2e/WaitUntil.h"
+#include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 // Both flavours keep the machine key in its 32-bit view; the 64-bit one sees it below WOW6432Node.
@@ -43,6 +48,56 @@ inline std::string NotepadPath()
     ::GetWindowsDirectoryW(szWindows, MAX_PATH);
     return WideToUtf8(szWindows) + "\\notepad.exe";
 }
+
+// A file's bytes, empty when it cannot be read.
+inline std::string ReadFileText(const std::string& path)
+{
+    std::ifstream in(Utf8ToWide(path).c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// An empty file (a file to open); false when it could not be made.
+inline bool MakeEmptyFile(const std::string& path)
+{
+    HANDLE hFile = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(hFile);
+    return true;
+}
+
+inline HWND ChildOf(HWND hParent, const wchar_t* pszClass)
+{
+    return hParent != nullptr ? ::FindWindowExW(hParent, nullptr, pszClass, nullptr) : nullptr;
+}
+
+// The edit a user types the name into, as each kind of dialog has it.
+inline HWND FileNameEdit(HWND hDialog)
+{
+    if (HWND hEdit = ::GetDlgItem(hDialog, 1152))
+        return hEdit;
+    if (HWND hCombo = ::GetDlgItem(hDialog, 1148))
+        return ChildOf(ChildOf(hCombo, L"ComboBox"), L"Edit");
+    return ChildOf(ChildOf(ChildOf(ChildOf(ChildOf(hDialog, L"DUIViewWndClassName"), L"DirectUIHWND"),
+                                   L"FloatNotifySink"), L"ComboBox"), L"Edit");
+}
+
+// A file dialog shown by another program (tests/helpers/FileDialogs.cpp) with the name typed, which
+// writes the name the dialog returns to dir\result.txt; hField is null when it did not show so.
+struct ShownDialog {
+    ShownDialog(const std::string& dir, const char* pszKind, const char* pszTitle, const std::string& typed)
+        : program(TROVEL_HELPER("trovel_file_dialogs"), dir,
+                  std::string(pszKind) + " \"" + dir + "\\result.txt\" " + HexOf(typed))
+    {
+        // Shown, as a dialog the user picks for is: the scan leaves hidden windows out.
+        if (!WaitUntil([&] { return (hDialog = program.TopWindow("#32770", pszTitle)) != nullptr &&
+                                    (hField = FileNameEdit(hDialog)) != nullptr && ::IsWindowVisible(hDialog) &&
+                                    TextOf(hField) == typed; }))
+            hField = nullptr;
+    }
+    ChildProcess program;
+    HWND hDialog = nullptr, hField = nullptr;
+};
 
 // What a message box says: its static texts, together.
 inline std::string BoxText(HWND hBox)

@@ -15,8 +15,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,22 +22,6 @@
 namespace {
 
 const WPARAM kNotepadOpen = 0x101, kNotepadSaveAs = 0x103;
-
-HWND ChildOf(HWND hParent, const wchar_t* pszClass)
-{
-    return hParent != nullptr ? ::FindWindowExW(hParent, nullptr, pszClass, nullptr) : nullptr;
-}
-
-// The edit a user types the name into, as each kind of dialog has it.
-HWND FileNameEdit(HWND hDialog)
-{
-    if (HWND hEdit = ::GetDlgItem(hDialog, 1152))
-        return hEdit;
-    if (HWND hCombo = ::GetDlgItem(hDialog, 1148))
-        return ChildOf(ChildOf(hCombo, L"ComboBox"), L"Edit");
-    return ChildOf(ChildOf(ChildOf(ChildOf(ChildOf(hDialog, L"DUIViewWndClassName"), L"DirectUIHWND"),
-                                   L"FloatNotifySink"), L"ComboBox"), L"Edit");
-}
 
 // The window with the keyboard focus in the dialog's thread.
 HWND FocusOf(HWND hDialog)
@@ -146,11 +128,7 @@ protected:
             SendKeys({{VK_DOWN, true}, {VK_DOWN, false}});
         SendKeys({{VK_RETURN, true}, {VK_RETURN, false}});
     }
-    std::string ReadResult() const
-    {
-        std::ifstream in(Utf8ToWide(m_dir + "\\result.txt").c_str(), std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    std::string ReadResult() const { return ReadFileText(m_dir + "\\result.txt"); }
     // What a box of Trovel's says, once one shows; closed then.
     std::string ToldInABox()
     {
@@ -163,31 +141,10 @@ protected:
         WaitUntil([&] { return !::IsWindow(hBox); }, 5000);
         return told;
     }
-    void MakeReport(const std::string& folder) const
-    {
-        HANDLE hFile = ::CreateFileW(Utf8ToWide(folder + "report.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
-        ::CloseHandle(hFile);
-    }
 
     std::string m_dir, m_target, m_other;
     std::unique_ptr<ChildProcess> m_trovel;
     HWND m_hFrame = nullptr, m_hView = nullptr;
-};
-
-// A dialog shown by another program (tests/helpers/FileDialogs.cpp), with the name typed.
-struct ShownDialog {
-    ShownDialog(const std::string& dir, const char* pszKind, const char* pszTitle, const std::string& typed)
-        : program(TROVEL_HELPER("trovel_file_dialogs"), dir,
-                  std::string(pszKind) + " \"" + dir + "\\result.txt\" " + HexOf(typed))
-    {
-        WaitUntil([&] { return (hDialog = program.TopWindow("#32770", pszTitle)) != nullptr &&
-                               (hField = FileNameEdit(hDialog)) != nullptr && ::IsWindowVisible(hDialog) &&
-                               TextOf(hField) == typed; });
-    }
-    ChildProcess program;
-    HWND hDialog = nullptr, hField = nullptr;
 };
 
 // Each kind of dialog, picked for twice (Other, then Target): the second pick takes it to Target, the
@@ -221,7 +178,7 @@ TEST_F(HotkeyEndToEnd, APickTakesEachDialogToTheFolderAndKeepsTheTypedName)
         // A save would ask to replace a file that is there.
         ::DeleteFileW(Utf8ToWide(m_target + "report.txt").c_str());
         if (c.bOpen)
-            MakeReport(m_target);
+            ASSERT_TRUE(MakeEmptyFile(m_target + "report.txt"));
         ShownDialog d(m_dir, c.kind, c.title, c.typed);
         ASSERT_NE(d.hField, nullptr);
         Pick(d.hDialog, d.hField, false);
@@ -277,7 +234,7 @@ TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsSaveAsIsHeldOnlyThereAndSavesInThePickedFo
 // gives the pattern back, and a name typed then opens the file from there.
 TEST_F(HotkeyEndToEnd, CtrlGAtNotepadsOpenTakesTheDialogToTheFolderWithThePatternBack)
 {
-    MakeReport(m_target);
+    ASSERT_TRUE(MakeEmptyFile(m_target + "report.txt"));
     ChildProcess notepad(NotepadPath(), m_dir);
     ASSERT_TRUE(notepad.m_bStarted);
     HWND hNotepad = nullptr, hDialog = nullptr, hCombo = nullptr;

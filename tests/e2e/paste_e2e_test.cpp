@@ -300,12 +300,7 @@ protected:
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kRoot);
     }
 
-    static std::string ReadFile(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-    std::string ReadResult() const { return ReadFile(m_dir + "\\result.txt"); }
+    std::string ReadResult() const { return ReadFileText(m_dir + "\\result.txt"); }
 
     std::string m_dir, m_parent, m_folder, m_short = "C:\\L\\";
     std::unique_ptr<ChildProcess> m_trovel;
@@ -332,29 +327,19 @@ TEST_F(RealDialogsEndToEnd, SaveDialogsReturnThePastedPathAndOpenDialogsShowTheF
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + " " + c.typed);
         ::DeleteFileA((m_dir + "\\result.txt").c_str());
-        if (c.bOpen) {
-            // After the saves (which would ask to replace it): a file to open from the folder.
-            HANDLE hFile = ::CreateFileW(Utf8ToWide(m_folder + "report.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                         CREATE_ALWAYS, 0, nullptr);
-            ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
-            ::CloseHandle(hFile);
-        }
+        if (c.bOpen) // after the saves (which would ask to replace it): a file to open from the folder
+            ASSERT_TRUE(MakeEmptyFile(m_folder + "report.txt"));
         const std::string typed = c.bQuoted ? '"' + c.typed + '"' : c.typed;
-        ChildProcess program(TROVEL_HELPER("trovel_file_dialogs"), m_dir,
-                        std::string(c.kind) + " \"" + m_dir + "\\result.txt\" " + HexOf(typed));
-        ASSERT_TRUE(program.m_bStarted);
-        HWND hDialog = nullptr, hField = nullptr;
-        // Shown, as a dialog the user picks for is: the scan leaves hidden windows out.
-        ASSERT_TRUE(WaitUntil([&] { return (hDialog = program.TopWindow("#32770", c.title)) != nullptr &&
-                                           ::IsWindowVisible(hDialog) && (hField = ::GetDlgItem(hDialog, 1152)) != nullptr &&
-                                           TextOf(hField) == typed; }))
-            << (hField != nullptr ? TextOf(hField) : std::string("no field"));
+        ShownDialog shown(m_dir, c.kind, c.title, typed);
+        ASSERT_NE(shown.hField, nullptr);
+        const HWND hDialog = shown.hDialog, hField = shown.hField;
+        ChildProcess& program = shown.program;
         ::PostMessageA(m_hView, WM_COMMAND, MAKEWPARAM(c.nID, 0), 0);
         const std::string folder = c.nID == 5000 ? m_folder : m_short;
         // An open dialog gets the folder alone: the typed name is not a pattern.
         const std::string expected = c.bOpen ? folder : c.bQuoted ? '"' + folder + c.typed + '"' : folder + c.typed;
         EXPECT_TRUE(WaitUntil([&] { return TextOf(hField) == expected; }))
-            << TextOf(hField) << "; the scan saw:\n" << ReadFile(m_dir + "\\windows.txt");
+            << TextOf(hField) << "; the scan saw:\n" << ReadFileText(m_dir + "\\windows.txt");
         ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0); // the user confirms
         if (c.bOpen) {
             // The dialog goes to the folder (it started in another, which has no report.txt), and a
