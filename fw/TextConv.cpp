@@ -106,6 +106,14 @@ std::string CodePageToUtf8(std::string_view bytes, UINT codePage)
     return WideToUtf8(wide);
 }
 
+std::string FolderKey(std::string_view folder)
+{
+    std::string key = Utf8Upper(folder);
+    while (key.size() > 1 && key.back() == '\\')
+        key.pop_back();
+    return key;
+}
+
 std::string Utf8Upper(std::string_view utf8)
 {
     // Most titles are ASCII, whose upper case is the platform's too; the scan meets thousands of them.

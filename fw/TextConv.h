@@ -19,6 +19,9 @@ std::string CodePageToUtf8(std::string_view bytes, UINT codePage);
 
 // Upper case by the platform's Unicode rule (CharUpperBuffW), as the title rules compare.
 std::string Utf8Upper(std::string_view utf8);
+// A folder's path for comparing with another: upper case, without a trailing backslash (the file
+// system ignores letter case, and "C:\x" and "C:\x\" are one folder).
+std::string FolderKey(std::string_view folder);
 // Characters (UTF-16 units) the platform counts for the text: what EM_LIMITTEXT and MAX_PATH count.
 size_t Utf16Length(std::string_view utf8);
 

@@ -56,7 +56,8 @@ bool IsOtherCommandId(int nID)
         return true;
     if (command >= 0xE000 && command <= 0xEFFF) // the framework's standard commands (About, Exit, help...)
         return true;
-    if (command >= ID_OPEN_FOLDER_FIRST && command <= ID_OPEN_FOLDER_LAST) // the folders open in Explorer
+    if (command == ID_JUST_LEFT_FOLDER || (command >= ID_OPEN_FOLDER_FIRST && command <= ID_OPEN_FOLDER_LAST) ||
+        (command >= ID_RECENT_FOLDER_FIRST && command <= ID_RECENT_FOLDER_LAST)) // the listed folders
         return true;
     return IsPathCommandId((int)command) && command != (UINT)nID; // another entry's command
 }

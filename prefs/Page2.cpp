@@ -22,6 +22,8 @@ void CPage2::DoDataExchange(CDataExchange* pDX)
         m_wHotkey = wControl;
     DDX_Check(pDX, IDC_CHECK_OPEN_FOLDERS, m_bListOpenFolders);
     DDX_Check(pDX, IDC_CHECK_GO_TO_FOLDER, m_bGoToFolder);
+    DDX_Check(pDX, IDC_CHECK_RECENT_FOLDERS, m_bListRecentFolders);
+    DDX_Check(pDX, IDC_CHECK_FOLLOW_FILE_MANAGER, m_bFollowFileManager);
     DDX_Check(pDX, IDC_CHECK_START_WITH_WINDOWS, m_bStartWithWindows);
 }
 

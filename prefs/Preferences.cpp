@@ -30,6 +30,8 @@ void CTrovelView::OnPreferences()
     page2.m_wHotkey = m_dialogSettings.wHotkey;
     page2.m_bListOpenFolders = m_dialogSettings.bListOpenFolders;
     page2.m_bGoToFolder = m_dialogSettings.bGoToFolder;
+    page2.m_bListRecentFolders = m_dialogSettings.bListRecentFolders;
+    page2.m_bFollowFileManager = m_dialogSettings.bFollowFileManager;
     const BOOL startedWithWindows = StartsWithWindows();
     page2.m_bStartWithWindows = startedWithWindows;
     sheet.AddPage(&page2);
@@ -50,7 +52,8 @@ void CTrovelView::OnPreferences()
         if (page2.m_bStartWithWindows != startedWithWindows && !SetStartsWithWindows(page2.m_bStartWithWindows != FALSE))
             AfxMessageBox(m_hWnd, "Trovel could not change whether it starts when Windows starts.",
                           GetTrovelApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
-        m_dialogSettings = {page2.m_wHotkey, page2.m_bListOpenFolders, page2.m_bGoToFolder};
+        m_dialogSettings = {page2.m_wHotkey, page2.m_bListOpenFolders, page2.m_bGoToFolder, page2.m_bListRecentFolders,
+                            page2.m_bFollowFileManager};
         WriteDialogSettings(AppRegistry(), m_dialogSettings);
         StartDialogHotkey(); // the key may have changed: it is registered afresh
     }

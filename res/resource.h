@@ -48,6 +48,9 @@
 #define IDC_HOTKEY_DIALOG       1014
 #define IDC_CHECK_OPEN_FOLDERS  1015
 #define IDC_CHECK_GO_TO_FOLDER  1016
+#define IDC_CHECK_RECENT_FOLDERS 1017
+#define IDC_CHECK_FOLLOW_FILE_MANAGER 1018
+#define IDC_STATIC_HOTKEY       1019
 #define IDC_FRAME_MEASURE       1023
 #define IDC_EMAIL_LINK          1024
 #define IDC_WEB_LINK            1025
@@ -57,8 +60,11 @@
 #define ID_HELP_TOPICS          350
 #define ID_PATH_FIRST           5000
 #define ID_PATH_LAST            5004
+#define ID_JUST_LEFT_FOLDER     5099
 #define ID_OPEN_FOLDER_FIRST    5100
 #define ID_OPEN_FOLDER_LAST     5109
+#define ID_RECENT_FOLDER_FIRST  5200
+#define ID_RECENT_FOLDER_LAST   5207
 #define ID_PREFERENCES          32771
 #define ID_SHUTDOWN             32775
 

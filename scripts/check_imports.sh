@@ -48,6 +48,7 @@ RemoveDllDirectory              0x0602  kernel32, 8 (7 with an update)
 SetDefaultDllDirectories        0x0602  kernel32, 8 (7 with an update)
 InitCommonControlsEx            0x0500  comctl32 4.70; NT 4.0 as shipped has 4.00
 SHGetPathFromIDListW            0x0400  shell32, NT 4.0 (its shell is Unicode throughout)
+SHGetSpecialFolderLocation      0x0400  shell32, NT 4.0
 __C_specific_handler            0x0502  kernel32 of 64-bit Windows, start-up code
 __getmainargs                   0x0400  msvcrt, start-up code
 __initenv                       0x0400  msvcrt, start-up code

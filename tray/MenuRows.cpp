@@ -1,10 +1,63 @@
-// The menu rows of the favourites and the open folders, and their insertion into a menu.
+// The menu rows of the favourites and the listed folders, and their insertion into a menu.
 #include "tray/MenuRows.h"
 #include "fw/TextConv.h"
 
 namespace {
 
-// A folder's name may hold '&', which a menu would take for a mnemonic.
+
+// Adds sections one by one, each below a separator when something is above it, and each folder only
+// where it first comes.
+class CRowsBuilder {
+public:
+    // Rows that keep their ids (the favourites: two of the same folder are still two entries).
+    void Section(const std::vector<MenuRow>& rows) { Add(rows, false, 0, 0); }
+    // Folders read from a source, numbered from nFirst while ids up to nLast last.
+    void Folders(const std::vector<std::string>& folders, UINT nFirst, UINT nLast)
+    {
+        std::vector<MenuRow> rows;
+        for (const std::string& folder : folders)
+            rows.push_back({MenuPick::OpenFolder, 0, MenuText(folder), folder});
+        Add(rows, true, nFirst, nLast);
+    }
+    std::vector<MenuRow> Take() { return std::move(m_rows); }
+
+private:
+    void Add(std::vector<MenuRow> rows, bool bNumber, UINT nFirst, UINT nLast)
+    {
+        const size_t nSeenAbove = m_seen.size();
+        const size_t nRowsAbove = m_rows.size();
+        UINT nID = nFirst;
+        for (MenuRow& row : rows) {
+            if (row.strFolder.empty() || Listed(row.strFolder, bNumber ? m_seen.size() : nSeenAbove))
+                continue;
+            if (bNumber) {
+                if (nID > nLast)
+                    break;
+                row.nID = nID++;
+            }
+            if (m_rows.size() == nRowsAbove && nRowsAbove != 0)
+                m_rows.push_back(MenuRow());
+            m_seen.push_back(FolderKey(row.strFolder));
+            m_rows.push_back(row);
+        }
+    }
+    // Among the first nCount folders listed.
+    bool Listed(const std::string& folder, size_t nCount) const
+    {
+        const std::string key = FolderKey(folder);
+        for (size_t i = 0; i < nCount; ++i) {
+            if (m_seen[i] == key)
+                return true;
+        }
+        return false;
+    }
+
+    std::vector<MenuRow> m_rows;
+    std::vector<std::string> m_seen; // folder keys, in the order listed
+};
+
+} // namespace
+
 std::string MenuText(const std::string& text)
 {
     std::string escaped;
@@ -17,30 +70,37 @@ std::string MenuText(const std::string& text)
     return escaped;
 }
 
-} // namespace
-
 bool IsOpenFolderId(UINT nID)
 {
-    return nID - kOpenFolderIdFirst <= kOpenFolderIdLast - kOpenFolderIdFirst;
+    return nID == kJustLeftFolderId || nID - kOpenFolderIdFirst <= kOpenFolderIdLast - kOpenFolderIdFirst ||
+           nID - kRecentFolderIdFirst <= kRecentFolderIdLast - kRecentFolderIdFirst;
 }
 
-std::vector<MenuRow> BuildFolderRows(const CPathList& favourites, const std::vector<std::string>& openFolders)
+std::vector<MenuRow> BuildFolderRows(const CPathList& favourites, const ListedFolders& listed, MenuFor menu)
 {
-    std::vector<MenuRow> rows;
-    for (auto it = favourites.rbegin(); it != favourites.rend(); ++it) {
-        const PathEntry& entry = **it;
-        // The favourite's own name is the user's, mnemonic and all.
-        rows.push_back({MenuPick::Favourite, (UINT)entry.nID, entry.strName, entry.strPath});
+    std::vector<MenuRow> favouriteRows;
+    if (menu == MenuFor::Tray) {
+        for (auto it = favourites.rbegin(); it != favourites.rend(); ++it)
+            favouriteRows.push_back({MenuPick::Favourite, (UINT)(*it)->nID, MenuText((*it)->strName), (*it)->strPath});
+    } else {
+        // The digit of its place in the list is its key; the user's name follows as typed.
+        int nPlace = 0;
+        for (const auto& entry : favourites) {
+            const std::string key = ++nPlace <= 9 ? "&" + std::to_string(nPlace) + " " : "";
+            favouriteRows.push_back({MenuPick::Favourite, (UINT)entry->nID, key + MenuText(entry->strName), entry->strPath});
+        }
     }
-    if (!openFolders.empty() && !rows.empty())
-        rows.push_back(MenuRow());
-    UINT nID = kOpenFolderIdFirst;
-    for (const std::string& folder : openFolders) {
-        if (nID > kOpenFolderIdLast)
-            break;
-        rows.push_back({MenuPick::OpenFolder, nID++, MenuText(folder), folder});
-    }
-    return rows;
+    const std::vector<std::string> justLeft = {listed.strJustLeft};
+
+    CRowsBuilder builder;
+    if (menu == MenuFor::Dialog)
+        builder.Folders(justLeft, kJustLeftFolderId, kJustLeftFolderId);
+    builder.Section(favouriteRows);
+    if (menu == MenuFor::Tray)
+        builder.Folders(justLeft, kJustLeftFolderId, kJustLeftFolderId);
+    builder.Folders(listed.openFolders, kOpenFolderIdFirst, kOpenFolderIdLast);
+    builder.Folders(listed.recentFolders, kRecentFolderIdFirst, kRecentFolderIdLast);
+    return builder.Take();
 }
 
 int InsertMenuRows(HMENU hMenu, UINT nPos, const std::vector<MenuRow>& rows)

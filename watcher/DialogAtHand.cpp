@@ -6,19 +6,33 @@
 #include "watcher/PathInjection.h"
 #include "watcher/ScanCandidates.h"
 
-std::vector<std::string> CTrovelView::OpenFolders()
+FolderSourceRead CTrovelView::SourceRead()
 {
-    if (!m_dialogSettings.bListOpenFolders || m_pfnShellWindows == nullptr || m_bShellListCannotCount)
-        return {};
-    // Read when a menu opens, never in the background; bounded as the paste's sends are.
-    return ReadOpenFolders(m_pfnShellWindows, m_pShellWindowsContext, kForeignReplyTimeout, kOpenFoldersMax,
-                           &m_bShellListCannotCount);
+    FolderSourceRead read;
+    read.settings = m_dialogSettings;
+    read.shellWindows = m_pfnShellWindows;
+    read.pShellContext = m_pShellWindowsContext;
+    read.pbShellCannotCount = &m_bShellListCannotCount;
+    read.hJustLeft = m_frontHistory.JustLeft();
+    read.recentFolder = m_strRecentFolder;
+    for (const auto& entry : m_pathList)
+        read.listedAbove.push_back(entry->strPath);
+    return read;
+}
+
+ListedFolders CTrovelView::ListedFoldersNow()
+{
+    // Read when a menu opens, never in the background; each source bounded as the paste's sends are.
+    FolderSourceRead read = SourceRead();
+    ReadFolderSources(read);
+    return read.listed;
 }
 
 void CTrovelView::StartDialogHotkey()
 {
+    // The front is followed even without a key: the menus name the file manager just left.
     m_dialogHotkey.Start(m_hWnd, m_dialogSettings.wHotkey, &CTrovelView::FrontWindowOf,
-                         &CTrovelView::TellHotkeyTaken, this);
+                         &CTrovelView::TellHotkeyTaken, this, &CTrovelView::NoteFront);
     // A stored key the program does not use: the user learns why the key does nothing, once a run.
     if (m_dialogSettings.wUnusableHotkey != 0) {
         const WORD wUnusable = m_dialogSettings.wUnusableHotkey;
@@ -56,6 +70,37 @@ void CTrovelView::TellHotkeyTaken(void* pContext, const std::string& text)
     static_cast<CTrovelView*>(pContext)->TellUser(text);
 }
 
+void CTrovelView::NoteFront(void* pContext, HWND hFront, bool bFileDialog)
+{
+    auto* pView = static_cast<CTrovelView*>(pContext);
+    HWND hFrom = nullptr;
+    // Posted: the hook's report is no place to call into Explorer and the dialog.
+    if (pView->m_frontHistory.OnFrontChanged(hFront, bFileDialog, &hFrom) && pView->m_dialogSettings.bFollowFileManager)
+        pView->PostMessage(WM_FOLLOW_FILE_MANAGER, (WPARAM)hFront, (LPARAM)hFrom);
+}
+
+LRESULT CTrovelView::OnFollowFileManager(WPARAM wParam, LPARAM lParam)
+{
+    const HWND hDialog = (HWND)wParam;
+    // Only while the user is still at that dialog, and never under a loop of the program's.
+    if (!m_dialogSettings.bFollowFileManager || CNestedLoop::Depth() > 0 || ShutdownPending() ||
+        ::GetForegroundWindow() != hDialog || !IsDialogInFront(this, hDialog))
+        return 0;
+    const DialogMatch match = RecogniseWindow(hDialog, nullptr);
+    // A dialog that would choose the folder rather than go there (a folder picker) is left alone.
+    if (match.nKind < 0 || !GoesToFolder(kDialogKinds[match.nKind], hDialog))
+        return 0;
+    FolderSourceRead read = SourceRead();
+    const std::string folder = FolderShownIn((HWND)lParam, read);
+    if (folder.empty() || ::GetForegroundWindow() != hDialog)
+        return 0;
+    if (m_lastTaken.hDialog == hDialog && FolderKey(m_lastTaken.strFolder) == FolderKey(folder))
+        return 0; // it is there already
+    BeginPick();
+    GoToFolder(hDialog, match.nKind, match.nCtrlId, folder);
+    return 0;
+}
+
 void CTrovelView::OnHotkey(WPARAM wParam)
 {
     // Not over a menu, box or dialog of the program's, nor while it waits on another program.
@@ -67,7 +112,7 @@ void CTrovelView::OnHotkey(WPARAM wParam)
         return;
     const DialogMatch match = RecogniseWindow(hDialog, nullptr);
     const HWND hField = FindFileNameField(hDialog, kDialogKinds[match.nKind], match.nCtrlId);
-    const std::vector<MenuRow> rows = BuildFolderRows(m_pathList, OpenFolders());
+    const std::vector<MenuRow> rows = BuildFolderRows(m_pathList, ListedFoldersNow(), MenuFor::Dialog);
     if (hField == nullptr || rows.empty())
         return;
     bool bLeftFor = false;

@@ -94,10 +94,12 @@ CDialogHotkey::~CDialogHotkey()
     Stop();
 }
 
-BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext)
+BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext, FrontNote note)
 {
     Stop();
-    if (!HotkeyIsUsable(wHotkey) || hOwner == nullptr)
+    if (!HotkeyIsUsable(wHotkey))
+        wHotkey = 0;
+    if ((wHotkey == 0 && note == nullptr) || hOwner == nullptr)
         return TRUE;
     if (wHotkey != m_wHotkey)
         m_wToldTaken = 0; // a new key is told about afresh
@@ -105,6 +107,7 @@ BOOL CDialogHotkey::Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell,
     m_wHotkey = wHotkey;
     m_pfnTest = test;
     m_pfnTell = tell;
+    m_pfnNote = note;
     m_pContext = pContext;
 
     s_pFollowing = this; // the hook and timer procedures have no context of their own
@@ -190,7 +193,10 @@ void CDialogHotkey::OnForegroundChanged(HWND hFront)
         return;
     m_hLastForeground = hForeground;
     m_bAskAgain = false;
-    if (front == FrontWindow::FileDialog && ::IsWindowVisible(hForeground)) {
+    const bool bFileDialog = front == FrontWindow::FileDialog && ::IsWindowVisible(hForeground);
+    if (m_pfnNote != nullptr)
+        m_pfnNote(m_pContext, hForeground, bFileDialog);
+    if (bFileDialog) {
         Unwatch();
         Register();
         return;
@@ -312,7 +318,7 @@ void CALLBACK CDialogHotkey::OnAskAgainTimer(HWND, UINT, UINT_PTR nIDEvent, DWOR
 
 void CDialogHotkey::Register(bool bFirstAsk)
 {
-    if (m_bRegistered)
+    if (m_bRegistered || m_wHotkey == 0)
         return;
     m_bRegistered = ::RegisterHotKey(m_hOwner, kHotkeyId, HotkeyModifiers(m_wHotkey), LOBYTE(m_wHotkey)) != FALSE;
     if (m_bRegistered || ::GetLastError() != ERROR_HOTKEY_ALREADY_REGISTERED)

@@ -39,6 +39,9 @@ public:
     using Tell = void (*)(void* pContext, const std::string& text);
     using SetWinEventHookFn = HWINEVENTHOOK(WINAPI*)(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD);
     using UnhookWinEventFn = BOOL(WINAPI*)(HWINEVENTHOOK);
+    // Told each window that comes to the front (the program's own passed over), and whether it is a
+    // file dialog of a kind the program fills in.
+    using FrontNote = void (*)(void* pContext, HWND hFront, bool bFileDialog);
 
     static constexpr int kHotkeyId = 1; // WM_HOTKEY's wParam at the owner window
 
@@ -49,9 +52,10 @@ public:
 
     // Follows the foreground for hOwner, which receives WM_HOTKEY. Where the system cannot tell this
     // thread about foreground changes (NT 4.0), the key is registered for the whole desktop at once.
-    // A hotkey of 0, or one without Ctrl, Alt or the Windows key, only stops. One object follows at a time
-    // in a process. FALSE when following failed.
-    BOOL Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext);
+    // A hotkey of 0, or one without Ctrl, Alt or the Windows key, only stops, unless the front is to be
+    // told to note: then the front is followed and no key registered. One object follows at a time in
+    // a process. FALSE when following failed.
+    BOOL Start(HWND hOwner, WORD wHotkey, DialogTest test, Tell tell, void* pContext, FrontNote note = nullptr);
     void Stop();
 
     bool IsRegistered() const { return m_bRegistered; }
@@ -87,6 +91,7 @@ private:
     WORD m_wHotkey = 0;
     DialogTest m_pfnTest = nullptr;
     Tell m_pfnTell = nullptr;
+    FrontNote m_pfnNote = nullptr;
     void* m_pContext = nullptr;
     HWINEVENTHOOK m_hForegroundHook = nullptr;
     HWINEVENTHOOK m_hFocusHook = nullptr;

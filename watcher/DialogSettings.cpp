@@ -8,12 +8,14 @@ const char kDialogKey[] = "Dialog";
 const char kHotkeyValue[] = "Hotkey";
 const char kListValue[] = "ListOpenFolders";
 const char kGoToFolderValue[] = "GoToFolder";
+const char kRecentValue[] = "ListRecentFolders";
+const char kFollowValue[] = "FollowFileManager";
 constexpr int kHotkeyFlagsKnown = HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT | kHotkeyFlagWin;
 }
 
 DialogSettings DefaultDialogSettings()
 {
-    return {kDefaultDialogHotkey, TRUE, TRUE};
+    return {kDefaultDialogHotkey, TRUE, TRUE, TRUE, FALSE};
 }
 
 DialogSettings ReadDialogSettings(const CRegistryKey& reg)
@@ -29,6 +31,8 @@ DialogSettings ReadDialogSettings(const CRegistryKey& reg)
     }
     settings.bListOpenFolders = reg.ReadInt(kDialogKey, kListValue, 1) != 0;
     settings.bGoToFolder = reg.ReadInt(kDialogKey, kGoToFolderValue, 1) != 0;
+    settings.bListRecentFolders = reg.ReadInt(kDialogKey, kRecentValue, 1) != 0;
+    settings.bFollowFileManager = reg.ReadInt(kDialogKey, kFollowValue, 0) != 0;
     return settings;
 }
 
@@ -37,5 +41,7 @@ BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings
     BOOL ok = reg.WriteInt(kDialogKey, kHotkeyValue, settings.wHotkey);
     ok &= reg.WriteInt(kDialogKey, kListValue, settings.bListOpenFolders ? 1 : 0);
     ok &= reg.WriteInt(kDialogKey, kGoToFolderValue, settings.bGoToFolder ? 1 : 0);
+    ok &= reg.WriteInt(kDialogKey, kRecentValue, settings.bListRecentFolders ? 1 : 0);
+    ok &= reg.WriteInt(kDialogKey, kFollowValue, settings.bFollowFileManager ? 1 : 0);
     return ok;
 }

@@ -10,6 +10,8 @@ struct DialogSettings {
     WORD wHotkey;          // hotkey control value (kHotkeyFlagWin for the Windows key); 0: no hotkey
     BOOL bListOpenFolders; // the menus list the folders open in Explorer
     BOOL bGoToFolder;      // a pick at the dialog takes it to the folder and keeps the typed name
+    BOOL bListRecentFolders; // the menus list the folders of the items used recently
+    BOOL bFollowFileManager; // a switch from a file manager to a file dialog takes it to that folder
     WORD wUnusableHotkey = 0; // a stored key without Ctrl, Alt or the Windows key, read as no hotkey
 };
 

@@ -1,5 +1,6 @@
 // The shell's window list walked on a worker thread, and the order the menus show its folders in.
 #include "watcher/ExplorerFolders.h"
+#include "fw/Com.h"
 #include "fw/NestedLoop.h"
 #include "fw/TextConv.h"
 
@@ -19,34 +20,6 @@ volatile LONG g_nWalksUnderWay = 0;
 // From the platform's documentation; defined here so that no GUID library is linked.
 const CLSID kClsidShellWindows = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
 const GUID kSidTopLevelBrowser = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
-
-// Releases a COM pointer it holds when it goes.
-template <typename T>
-class CComRef {
-public:
-    CComRef() = default;
-    ~CComRef() { Reset(); }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    void Reset()
-    {
-        if (m_p != nullptr)
-            m_p->Release();
-        m_p = nullptr;
-    }
-
-private:
-    T* m_p = nullptr;
-};
 
 // The folder one entry of the list shows; FALSE for a virtual folder, a view without a folder
 // or an entry that is no shell browser.
@@ -69,7 +42,7 @@ BOOL ReadEntry(IDispatch* pEntry, OpenFolder& folder)
         return FALSE;
     wchar_t szPath[MAX_PATH] = {};
     BOOL bPath = ::SHGetPathFromIDListW(pidl, szPath);
-    ::CoTaskMemFree(pidl);
+    AfxCoTaskMemFree(pidl);
     // A folder inside an archive has a path too, but a file dialog cannot be sent there.
     DWORD dwAttributes = bPath ? ::GetFileAttributesW(szPath) : INVALID_FILE_ATTRIBUTES;
     if (!bPath || dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
@@ -177,13 +150,9 @@ private:
         CWalk* pWalk = static_cast<CWalk*>(pParam);
         // Every walker in the multithreaded apartment: the proxies need no message loop, and the
         // one list serves every walker without marshalling.
-        IShellWindows* pWindows = nullptr;
-        if (SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
-            pWindows = pWalk->Walk();
-            pWalk->WalkerDone(pWindows);
-            ::CoUninitialize();
-        } else {
-            pWalk->WalkerDone(nullptr);
+        {
+            CComScope com(COINIT_MULTITHREADED);
+            pWalk->WalkerDone(com.Ok() ? pWalk->Walk() : nullptr);
         }
         pWalk->Release();
         return 0;
@@ -321,8 +290,7 @@ BOOL CALLBACK RankEnumProc(HWND hWnd, LPARAM lParam)
 
 HRESULT CreateShellWindows(void*, IShellWindows** ppWindows)
 {
-    return ::CoCreateInstance(kClsidShellWindows, nullptr, CLSCTX_ALL, __uuidof(IShellWindows),
-                              reinterpret_cast<void**>(ppWindows));
+    return AfxCoCreateInstance(kClsidShellWindows, __uuidof(IShellWindows), reinterpret_cast<void**>(ppWindows));
 }
 
 std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMax)
@@ -335,11 +303,11 @@ std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMa
         return a.nIndex < b.nIndex;
     });
     std::vector<std::string> folders;
-    std::vector<std::string> seen; // upper-cased: the file system ignores letter case
+    std::vector<std::string> seen;
     for (const OpenFolder& folder : found) {
         if ((int)folders.size() >= nMax)
             break;
-        std::string key = Utf8Upper(folder.strPath);
+        std::string key = FolderKey(folder.strPath);
         if (std::find(seen.begin(), seen.end(), key) != seen.end())
             continue;
         seen.push_back(key);
@@ -348,13 +316,13 @@ std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMa
     return folders;
 }
 
-std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout, int nMax,
-                                         bool* pbCannotCount)
+std::vector<OpenFolder> ReadOpenWindows(ShellWindowsSource source, void* pContext, DWORD dwTimeout,
+                                        bool* pbCannotCount)
 {
     if (pbCannotCount != nullptr)
         *pbCannotCount = false;
     // An earlier walk still held by a hung Explorer: none is added to it.
-    if (source == nullptr || nMax <= 0 || ::InterlockedCompareExchange(&g_nWalksUnderWay, 0, 0) != 0)
+    if (source == nullptr || ::InterlockedCompareExchange(&g_nWalksUnderWay, 0, 0) != 0)
         return {};
     // An entry that keeps its walker this long is taken as hung; the rest still has time.
     CWalk* pWalk = new CWalk(source, pContext, dwTimeout / 4);
@@ -373,5 +341,31 @@ std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pConte
         auto it = ranks.find(folder.hFrame);
         folder.nZOrder = it != ranks.end() ? it->second : (int)ranks.size();
     }
-    return OrderOpenFolders(std::move(found), nMax);
+    return found;
+}
+
+std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout, int nMax,
+                                         bool* pbCannotCount)
+{
+    if (nMax <= 0) {
+        if (pbCannotCount != nullptr)
+            *pbCannotCount = false;
+        return {};
+    }
+    return OrderOpenFolders(ReadOpenWindows(source, pContext, dwTimeout, pbCannotCount), nMax);
+}
+
+std::string ShownFolderOf(const std::vector<OpenFolder>& found, HWND hFrame)
+{
+    const OpenFolder* pAny = nullptr;
+    for (const OpenFolder& folder : found) {
+        if (hFrame == nullptr || folder.hFrame != hFrame)
+            continue;
+        if (folder.bShownTab)
+            return folder.strPath;
+        if (pAny == nullptr)
+            pAny = &folder;
+    }
+    // A window whose tabs all look hidden (minimised, say) still shows one of them: the shell's first.
+    return pAny != nullptr ? pAny->strPath : std::string();
 }

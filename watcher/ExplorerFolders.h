@@ -39,3 +39,9 @@ std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMa
 // in *pbCannotCount: it never will, so the caller need not ask again.
 std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout,
                                          int nMax = kOpenFoldersMax, bool* pbCannotCount = nullptr);
+
+// The same walk, every folder found with its window and place, unordered.
+std::vector<OpenFolder> ReadOpenWindows(ShellWindowsSource source, void* pContext, DWORD dwTimeout,
+                                        bool* pbCannotCount = nullptr);
+// The folder a top-level window shows: its shown tab's, or empty when the walk found none of it.
+std::string ShownFolderOf(const std::vector<OpenFolder>& found, HWND hFrame);

@@ -132,7 +132,12 @@ void CTrovelView::PickAtDialog(HWND hDialog, int nKind, int nCtrlId, const std::
             ReturnToDialog(hDialog, FindFileNameField(hDialog, kind, nCtrlId));
         return;
     }
+    GoToFolder(hDialog, nKind, nCtrlId, folder);
+}
 
+void CTrovelView::GoToFolder(HWND hDialog, int nKind, int nCtrlId, const std::string& folder)
+{
+    const DialogKind kind = kDialogKinds[nKind];
     HWND hField = nullptr;
     std::string typed;
     const std::string folderText = FolderWithBackslash(folder);
@@ -145,6 +150,7 @@ void CTrovelView::PickAtDialog(HWND hDialog, int nKind, int nCtrlId, const std::
         return;
     }
     m_strPathName = folderText;
+    m_lastTaken = {hDialog, folderText};
     m_pick.step = PickInProgress::Step::Going;
     m_pick.hDialog = hDialog;
     m_pick.nKind = nKind;

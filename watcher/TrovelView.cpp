@@ -160,8 +160,8 @@ void CTrovelView::FreeDialogList()
 
 int CTrovelView::InsertPathItems(CMenu* pPopup, bool bOpenFolders)
 {
-    // The same rows as the menu at the dialog: favourites, then the folders open in Explorer.
-    m_menuRows = BuildFolderRows(m_pathList, bOpenFolders ? OpenFolders() : std::vector<std::string>());
+    // The same sections as the menu at the dialog, in the tray's order: the favourites on top.
+    m_menuRows = BuildFolderRows(m_pathList, bOpenFolders ? ListedFoldersNow() : ListedFolders(), MenuFor::Tray);
     if (pPopup == nullptr)
         return 1;
     // Above the resource's leading separator; the count ends on "&Preferences...".
@@ -266,6 +266,8 @@ LRESULT CTrovelView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return OnFindDialog(wParam, lParam);
     case WM_PASTE_PATH:
         return OnTrovelMsg(wParam, lParam);
+    case WM_FOLLOW_FILE_MANAGER:
+        return OnFollowFileManager(wParam, lParam);
     case WM_TIMER:
         OnTimer(wParam);
         return 0;

@@ -13,6 +13,7 @@
 #include "watcher/DialogHotkey.h"
 #include "watcher/DialogSettings.h"
 #include "watcher/ExplorerFolders.h"
+#include "watcher/FolderSources.h"
 #include "watcher/PasteFailure.h"
 #include "watcher/TargetProcess.h"
 
@@ -23,6 +24,8 @@
 // Private messages the view posts to itself.
 #define WM_PASTE_PATH  (WM_APP + 2)  // the paste, after a scan found a dialog
 #define WM_FIND_DIALOG (WM_APP + 3)  // the scan; wParam = lParam = path command id
+#define WM_FOLLOW_FILE_MANAGER (WM_APP + 4) // a file dialog came to the front from a file manager;
+                                            // wParam = the dialog, lParam = the file manager's window
 
 class CPropertySheet;
 
@@ -81,6 +84,14 @@ public:
     PathEntry* m_pSelectedPath = nullptr; // entry of the last path command; cleared whenever the list is rebuilt
     std::string m_strSelectedOpenFolder; // or the open folder the last pick named
     PickInProgress m_pick;           // the pick under way, from the tray or at the dialog
+    // The dialog last taken to a folder and that folder, so that following the file manager does not
+    // send it again where it already is.
+    struct {
+        HWND hDialog = nullptr;
+        std::string strFolder;
+    } m_lastTaken;
+    CFrontHistory m_frontHistory;    // the windows in front: the file manager left for the dialog
+    std::wstring m_strRecentFolder;  // the recent items' folder; empty for the platform's own
     DWORD m_dwOwnProcessId = ::GetCurrentProcessId(); // the scan passes this process's windows by
     DialogSettings m_dialogSettings = DefaultDialogSettings();
     CDialogHotkey m_dialogHotkey;
@@ -153,6 +164,9 @@ public:
     // A pick at the dialog: takes it to the folder and keeps the typed name where its kind allows
     // and the setting asks for it, else fills it as the tray does.
     void PickAtDialog(HWND hDialog, int nKind, int nCtrlId, const std::string& folder);
+    // Takes the dialog to the folder and keeps the typed name: the folder in its field, its default
+    // button pressed, and the name back once it is there.
+    void GoToFolder(HWND hDialog, int nKind, int nCtrlId, const std::string& folder);
     // The dialog pressed with a folder: looked at until it has gone there, then the name goes back.
     void OnGoing();
     void FinishGoing();
@@ -169,14 +183,19 @@ public:
     // The frame was asked to end; the close waits for the program's loops (see CNestedLoop).
     bool ShutdownPending() const;
 
-    // The folders open in Explorer, as the menus list them (none when switched off).
-    std::vector<std::string> OpenFolders();
+    // The folders the menus list besides the favourites, read from the sources now (bounded).
+    ListedFolders ListedFoldersNow();
+    FolderSourceRead SourceRead();
     // The hotkey at the dialog: the menu beside its field, and a pick filling that dialog.
     void StartDialogHotkey();
     void OnHotkey(WPARAM wParam);
     static bool IsDialogInFront(void* pContext, HWND hForeground);
     static FrontWindow FrontWindowOf(void* pContext, HWND hForeground);
     static void TellHotkeyTaken(void* pContext, const std::string& text);
+    static void NoteFront(void* pContext, HWND hFront, bool bFileDialog);
+    // A file dialog reached straight from a file manager: taken to that window's folder when the
+    // setting asks for it, once per switch.
+    LRESULT OnFollowFileManager(WPARAM wParam, LPARAM lParam);
 
     // Commands and tray events.
     void OnPreferences();

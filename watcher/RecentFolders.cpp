@@ -1,0 +1,267 @@
+// The Recent folder's shortcuts, newest first, read on a worker thread.
+#include "watcher/RecentFolders.h"
+#include "fw/Com.h"
+#include "fw/NestedLoop.h"
+#include "fw/TextConv.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+
+namespace {
+
+// From the platform's documentation; defined here so that no GUID library is linked.
+const CLSID kClsidShellLink = {0x00021401, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// A shortcut file's header keeps its target's attributes at this offset.
+constexpr DWORD kLinkAttributesOffset = 0x18;
+
+volatile LONG g_nReadsUnderWay = 0;
+
+
+bool OnFixedDisk(const std::wstring& path)
+{
+    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\')
+        return false;
+    const wchar_t szRoot[] = {path[0], L':', L'\\', L'\0'};
+    const UINT uType = ::GetDriveTypeW(szRoot);
+    return uType == DRIVE_FIXED || uType == DRIVE_RAMDISK;
+}
+
+std::wstring PlatformRecentFolder()
+{
+    LPITEMIDLIST pidl = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_RECENT, &pidl)) || pidl == nullptr)
+        return std::wstring();
+    wchar_t szPath[MAX_PATH] = {};
+    const BOOL bPath = ::SHGetPathFromIDListW(pidl, szPath);
+    AfxCoTaskMemFree(pidl);
+    return bPath ? std::wstring(szPath) : std::wstring();
+}
+
+// The attributes the shortcut's header keeps for its target, or 0.
+DWORD StoredAttributes(const std::wstring& linkPath)
+{
+    HANDLE hFile = ::CreateFileW(linkPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return 0;
+    BYTE header[kLinkAttributesOffset + 4] = {};
+    DWORD dwRead = 0;
+    const BOOL bRead = ::ReadFile(hFile, header, sizeof(header), &dwRead, nullptr) && dwRead == sizeof(header);
+    ::CloseHandle(hFile);
+    if (!bRead)
+        return 0;
+    DWORD dwAttributes = 0;
+    ::CopyMemory(&dwAttributes, header + kLinkAttributesOffset, sizeof(dwAttributes));
+    return dwAttributes;
+}
+
+struct LinkFile {
+    FILETIME ftWritten;
+    std::wstring name;
+};
+
+// Shared by the reading thread and the one that waits: whoever lets go last frees it.
+class CRecentRead {
+public:
+    CRecentRead(std::wstring folder, std::vector<std::string> listedAbove, int nMax)
+        : m_folder(std::move(folder)), m_nMax(nMax)
+    {
+        for (const std::string& listed : listedAbove)
+            m_keys.push_back(FolderKey(listed));
+        ::InitializeCriticalSection(&m_lock);
+        m_hDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ::InterlockedIncrement(&g_nReadsUnderWay);
+    }
+    ~CRecentRead()
+    {
+        if (m_hDone != nullptr)
+            ::CloseHandle(m_hDone);
+        ::DeleteCriticalSection(&m_lock);
+    }
+    CRecentRead(const CRecentRead&) = delete;
+    CRecentRead& operator=(const CRecentRead&) = delete;
+
+    void Release()
+    {
+        if (::InterlockedDecrement(&m_nRefs) == 0)
+            delete this;
+    }
+
+    bool Start()
+    {
+        if (m_hDone == nullptr) {
+            ::InterlockedDecrement(&g_nReadsUnderWay);
+            return false;
+        }
+        ::InterlockedIncrement(&m_nRefs);
+        HANDLE hThread = ::CreateThread(nullptr, 0, &CRecentRead::ThreadProc, this, 0, nullptr);
+        if (hThread == nullptr) {
+            ::InterlockedDecrement(&m_nRefs);
+            ::InterlockedDecrement(&g_nReadsUnderWay);
+            return false;
+        }
+        ::CloseHandle(hThread); // one held by a slow disk ends on its own, unseen
+        return true;
+    }
+
+    std::vector<std::string> Wait(DWORD dwTimeout)
+    {
+        {
+            CNestedLoop wait(CNestedLoop::Wait);
+            AfxWaitAnswering(m_hDone, dwTimeout);
+        }
+        ::EnterCriticalSection(&m_lock);
+        m_bAbandoned = true;
+        std::vector<std::string> found = m_found;
+        ::LeaveCriticalSection(&m_lock);
+        return found;
+    }
+
+private:
+    static DWORD WINAPI ThreadProc(LPVOID pParam)
+    {
+        auto* pRead = static_cast<CRecentRead*>(pParam);
+        {
+            // A shortcut object lives in an apartment of its own thread; it needs no message loop.
+            CComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            if (com.Ok())
+                pRead->Read();
+        }
+        ::InterlockedDecrement(&g_nReadsUnderWay);
+        ::SetEvent(pRead->m_hDone);
+        pRead->Release();
+        return 0;
+    }
+
+    void Read()
+    {
+        if (m_folder.empty())
+            m_folder = PlatformRecentFolder();
+        if (m_folder.empty())
+            return;
+        if (m_folder.back() != L'\\')
+            m_folder += L'\\';
+        // Listing the names is cheap even for thousands; only the newest are opened.
+        std::vector<LinkFile> links;
+        WIN32_FIND_DATAW data;
+        HANDLE hFind = ::FindFirstFileW((m_folder + L"*.lnk").c_str(), &data);
+        if (hFind == INVALID_HANDLE_VALUE)
+            return;
+        do {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                links.push_back({data.ftLastWriteTime, data.cFileName});
+        } while (::FindNextFileW(hFind, &data));
+        ::FindClose(hFind);
+        std::stable_sort(links.begin(), links.end(), [](const LinkFile& a, const LinkFile& b) {
+            return ::CompareFileTime(&a.ftWritten, &b.ftWritten) > 0;
+        });
+
+        CComRef<IShellLinkW> link;
+        CComRef<IPersistFile> file;
+        if (FAILED(AfxCoCreateInstance(kClsidShellLink, __uuidof(IShellLinkW), link.OutVoid())) ||
+            FAILED(link->QueryInterface(__uuidof(IPersistFile), file.OutVoid())))
+            return;
+        for (const LinkFile& entry : links) {
+            if (Abandoned() || Count() >= m_nMax)
+                return;
+            const std::wstring linkPath = m_folder + entry.name;
+            if (FAILED(file->Load(linkPath.c_str(), STGM_READ)))
+                continue;
+            // Read as stored: GetPath never resolves (only Resolve searches for a moved target).
+            std::wstring target(32768, L'\0');
+            WIN32_FIND_DATAW targetData = {};
+            if (link->GetPath(&target[0], (int)target.size(), &targetData, 0) != S_OK)
+                continue;
+            target.resize(::lstrlenW(target.c_str()));
+            Consider(target, targetData.dwFileAttributes != 0 ? targetData.dwFileAttributes : StoredAttributes(linkPath));
+        }
+    }
+
+    void Consider(const std::wstring& target, DWORD dwStored)
+    {
+        DWORD dwAttributes = dwStored;
+        if (OnFixedDisk(target)) {
+            // A local target is asked for what it is now; a folder that is gone is no place to go.
+            dwAttributes = ::GetFileAttributesW(target.c_str());
+            if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
+                const std::string folder = RecentItemFolder(WideToUtf8(target), 0);
+                if (folder.empty() || ::GetFileAttributesW(Utf8ToWide(folder).c_str()) == INVALID_FILE_ATTRIBUTES)
+                    return;
+                dwAttributes = 0; // the file is gone, its folder is still there
+            }
+        }
+        const std::string folder = RecentItemFolder(WideToUtf8(target), dwAttributes);
+        if (folder.empty())
+            return;
+        const std::string key = FolderKey(folder);
+        if (std::find(m_keys.begin(), m_keys.end(), key) != m_keys.end())
+            return;
+        m_keys.push_back(key);
+        ::EnterCriticalSection(&m_lock);
+        if (!m_bAbandoned)
+            m_found.push_back(folder);
+        ::LeaveCriticalSection(&m_lock);
+    }
+
+    bool Abandoned()
+    {
+        ::EnterCriticalSection(&m_lock);
+        const bool bAbandoned = m_bAbandoned;
+        ::LeaveCriticalSection(&m_lock);
+        return bAbandoned;
+    }
+    int Count()
+    {
+        ::EnterCriticalSection(&m_lock);
+        const int n = (int)m_found.size();
+        ::LeaveCriticalSection(&m_lock);
+        return n;
+    }
+
+    LONG m_nRefs = 1; // the waiting thread's; the reader adds its own
+    std::wstring m_folder;
+    const int m_nMax;
+    std::vector<std::string> m_keys; // the reader's only
+    CRITICAL_SECTION m_lock;
+    HANDLE m_hDone = nullptr;
+    // Under m_lock.
+    bool m_bAbandoned = false;
+    std::vector<std::string> m_found;
+};
+
+} // namespace
+
+std::string RecentItemFolder(const std::string& target, DWORD dwAttributes)
+{
+    // Only a path the file system knows: a drive's or a share's.
+    const bool bDrive = target.size() >= 3 && target[1] == ':' && target[2] == '\\';
+    const bool bShare = target.size() > 2 && target[0] == '\\' && target[1] == '\\' && target[2] != '?';
+    if (!bDrive && !bShare)
+        return std::string();
+    std::string folder = target;
+    if ((dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const size_t nSlash = folder.find_last_of('\\');
+        // A file right in a share's name ("\\server\x") has no folder to go to.
+        if (nSlash == std::string::npos || (bShare && folder.find('\\', 2) >= nSlash))
+            return std::string();
+        folder.erase(nSlash + 1);
+    }
+    if (folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+std::vector<std::string> ReadRecentFolders(const std::vector<std::string>& listedAbove, int nMax, DWORD dwTimeout,
+                                           const std::wstring& recentFolder)
+{
+    if (nMax <= 0 || ::InterlockedCompareExchange(&g_nReadsUnderWay, 0, 0) != 0)
+        return {};
+    auto* pRead = new CRecentRead(recentFolder, listedAbove, nMax);
+    std::vector<std::string> found;
+    if (pRead->Start())
+        found = pRead->Wait(dwTimeout);
+    pRead->Release();
+    return found;
+}
