@@ -57,6 +57,27 @@ DWORD StoredAttributes(const std::wstring& linkPath)
     return dwAttributes;
 }
 
+// The target as the shortcut stores it, never resolved (only Resolve searches for a moved one): from
+// its item list, which keeps every name whole, else from its path (which some shells keep only in
+// the ANSI code page); empty for neither.
+std::wstring TargetOf(IShellLinkW* pLink)
+{
+    LPITEMIDLIST pidl = nullptr;
+    if (SUCCEEDED(pLink->GetIDList(&pidl)) && pidl != nullptr) {
+        wchar_t szPath[MAX_PATH] = {};
+        const BOOL bPath = ::SHGetPathFromIDListW(pidl, szPath);
+        AfxCoTaskMemFree(pidl);
+        if (bPath && szPath[0] != L'\0')
+            return szPath;
+    }
+    // Longer than the item list's path can be told here.
+    std::wstring target(32768, L'\0');
+    if (pLink->GetPath(&target[0], (int)target.size(), nullptr, 0) != S_OK)
+        return std::wstring();
+    target.resize(::lstrlenW(target.c_str()));
+    return target;
+}
+
 struct LinkFile {
     FILETIME ftWritten;
     std::wstring name;
@@ -169,13 +190,9 @@ private:
             const std::wstring linkPath = m_folder + entry.name;
             if (FAILED(file->Load(linkPath.c_str(), STGM_READ)))
                 continue;
-            // Read as stored: GetPath never resolves (only Resolve searches for a moved target).
-            std::wstring target(32768, L'\0');
-            WIN32_FIND_DATAW targetData = {};
-            if (link->GetPath(&target[0], (int)target.size(), &targetData, 0) != S_OK)
-                continue;
-            target.resize(::lstrlenW(target.c_str()));
-            Consider(target, targetData.dwFileAttributes != 0 ? targetData.dwFileAttributes : StoredAttributes(linkPath));
+            const std::wstring target = TargetOf(link.Get());
+            if (!target.empty())
+                Consider(target, StoredAttributes(linkPath));
         }
     }
 
@@ -186,10 +203,13 @@ private:
             // A local target is asked for what it is now; a folder that is gone is no place to go.
             dwAttributes = ::GetFileAttributesW(target.c_str());
             if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
-                const std::string folder = RecentItemFolder(WideToUtf8(target), 0);
+                // Gone: only a file the shortcut knows as one still leaves its folder to go to.
+                if (dwStored == 0 || (dwStored & FILE_ATTRIBUTE_DIRECTORY) != 0)
+                    return;
+                const std::string folder = RecentItemFolder(WideToUtf8(target), dwStored);
                 if (folder.empty() || ::GetFileAttributesW(Utf8ToWide(folder).c_str()) == INVALID_FILE_ATTRIBUTES)
                     return;
-                dwAttributes = 0; // the file is gone, its folder is still there
+                dwAttributes = dwStored;
             }
         }
         const std::string folder = RecentItemFolder(WideToUtf8(target), dwAttributes);
