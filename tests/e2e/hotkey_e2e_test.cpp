@@ -32,7 +32,8 @@ HWND FocusOf(HWND hDialog)
 }
 
 // Trovel with two favourites, Target and then Other, in a scratch folder that none of the dialogs
-// starts in; its menu lists the last one first, so Enter picks Other and Down, Enter picks Target.
+// starts in; the menu at the dialog lists them in that order, so Enter picks Target and Down, Enter
+// picks Other.
 class HotkeyEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
@@ -119,12 +120,12 @@ protected:
         ::Sleep(200);
         return hMenu;
     }
-    // Other is the first item, Target the second.
+    // Target is the first item, Other the second.
     void Pick(HWND hDialog, HWND hField, bool bTarget)
     {
         if (OpenMenuWithHotkey(hDialog, hField) == nullptr)
             return;
-        if (bTarget)
+        if (!bTarget)
             SendKeys({{VK_DOWN, true}, {VK_DOWN, false}});
         SendKeys({{VK_RETURN, true}, {VK_RETURN, false}});
     }
@@ -267,7 +268,7 @@ TEST_F(HotkeyEndToEnd, AFolderThatIsGoneIsToldAndTheNewestPickWins)
     BringToFront(d.hDialog);
     ::PostMessageW(m_hView, WM_COMMAND, MAKEWPARAM(5001, 0), 0);
     ASSERT_NE(PressHotkey(d.hField), nullptr);
-    SendKeys({{VK_DOWN, true}, {VK_DOWN, false}, {VK_RETURN, true}, {VK_RETURN, false}});
+    SendKeys({{VK_RETURN, true}, {VK_RETURN, false}}); // Target
     ::Sleep(2000); // past the tray pick's second
     EXPECT_EQ(TextOf(d.hField), "report.txt");
     ::PostMessageW(d.hDialog, WM_COMMAND, IDOK, 0);

@@ -1,7 +1,7 @@
 // Shows one of the platform's real file dialogs with a name typed in, as another program would, and
 // writes the file name the dialog returned (or "CANCELLED") to a file, in UTF-8, once it closes.
 //
-//   trovel_file_dialogs item-save|item-open|item-folders|old-save|vista-save|vista-open|vista-folders
+//   trovel_file_dialogs item-save|item-open|item-folders|old-save|vista-save|vista-open|vista-folders|explorer
 //                       RESULT_FILE [TYPED]
 //
 // TYPED is the name's UTF-8 bytes in hex, so that any name survives the command line; without it,
@@ -12,6 +12,12 @@
 // titled "Open" as a program may title it;
 // old-save is GetSaveFileName with a hook and without the Explorer style. vista-save and vista-open stand for
 // the item dialogs of Windows Vista to 11, which Wine does not have: see Imitation below.
+// explorer stands for a window of the platform's file manager, titled TYPED: a top-level window of its
+// class with two tab windows, the first hidden and the second shown, as Windows 11 keeps its tabs;
+// other for a window of any other program, titled TYPED.
+//
+// Every window of this program that comes to the front says so, as Windows does for every window
+// (EVENT_SYSTEM_FOREGROUND) and Wine does not.
 // The item dialogs came with Vista; the rest of the build targets older systems.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
@@ -239,6 +245,39 @@ std::string Imitate(bool bSave, bool bFolders, const std::wstring& typed)
     return d.result.empty() ? std::string("CANCELLED") : d.result;
 }
 
+LRESULT CALLBACK TellForeground(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* pMsg = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && pMsg->message == WM_ACTIVATE && LOWORD(pMsg->wParam) != WA_INACTIVE &&
+        ::GetParent(pMsg->hwnd) == nullptr)
+        ::NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, pMsg->hwnd, OBJID_WINDOW, CHILDID_SELF);
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+std::string OtherWindow(const wchar_t* pszClass, const std::wstring& title, bool bTabs)
+{
+    for (const wchar_t* pszRegistered : {pszClass, L"ShellTabWindowClass"}) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = pszRegistered;
+        ::RegisterClassW(&wc);
+    }
+    HWND hFrame = ::CreateWindowExW(0, pszClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 500,
+                                    300, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    for (bool bShown : {false, true}) {
+        if (bTabs)
+            ::CreateWindowExW(0, L"ShellTabWindowClass", L"", WS_CHILD | (bShown ? WS_VISIBLE : 0), 0, 0, 480, 260,
+                              hFrame, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    }
+    MSG msg;
+    while (::IsWindow(hFrame) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return "CLOSED";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -247,6 +286,7 @@ int main(int argc, char** argv)
         return 2;
     const std::string kind = argv[1];
     const std::wstring typed = Wide(argc == 4 ? FromHex(argv[3]) : std::string("report.txt"));
+    ::SetWindowsHookExW(WH_CALLWNDPROCRET, &TellForeground, nullptr, ::GetCurrentThreadId());
     std::string result = kind == "item-save"      ? ItemDialog(true, false, typed)
                          : kind == "item-open"     ? ItemDialog(false, false, typed)
                          : kind == "item-folders"  ? ItemDialog(false, true, typed)
@@ -254,6 +294,8 @@ int main(int argc, char** argv)
                          : kind == "vista-save"    ? Imitate(true, false, typed)
                          : kind == "vista-open"    ? Imitate(false, false, typed)
                          : kind == "vista-folders" ? Imitate(false, true, typed)
+                         : kind == "explorer"      ? OtherWindow(L"CabinetWClass", typed, true)
+                         : kind == "other"         ? OtherWindow(L"TrovelOtherProgram", typed, false)
                                                    : std::string("UNKNOWN KIND");
     FILE* pOut = std::fopen(argv[2], "wb");
     if (pOut == nullptr)
