@@ -8,6 +8,7 @@
 #include "tests/e2e/WaitUntil.h"
 #include "tests/harness/Harness.h"
 #include "tests/support/RegistryDump.h"
+#include "tests/support/Shortcuts.h"
 #include "tests/support/TrayProbe.h"
 
 #include <gtest/gtest.h>
@@ -274,6 +275,74 @@ TEST_F(HotkeyEndToEnd, AFolderThatIsGoneIsToldAndTheNewestPickWins)
     ::PostMessageW(d.hDialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(d.program.WaitForExit(15000));
     EXPECT_EQ(ReadResult(), m_target + "report.txt");
+}
+
+// The folders used lately, from real shortcuts in the Recent folder: below the favourites, newest
+// first, each once, a folder that is gone left out and a share listed unasked; a pick of one takes
+// the dialog there.
+TEST_F(HotkeyEndToEnd, TheRecentFoldersFollowTheFavouritesNewestFirstAndAPickGoesThere)
+{
+    const std::wstring recent = RecentFolderPath();
+    ASSERT_FALSE(recent.empty());
+    const std::string a = m_dir + "\\Recent A\\", b = m_dir + "\\Recent \xc3\x9c" "bung\\", c = m_dir + "\\Recent C\\";
+    const std::string gone = m_dir + "\\Gone\\";
+    for (const std::string& dir : {a, b, c, gone})
+        ::CreateDirectoryW(Utf8ToWide(dir).c_str(), nullptr);
+    ASSERT_TRUE(MakeEmptyFile(b + "notes.txt"));
+    const struct {
+        const wchar_t* pszLink;
+        std::string target;
+        DWORD dwAttributes;
+        int nAge; // minutes
+    } links[] = {
+        {L"trovel-gone.lnk", gone, FILE_ATTRIBUTE_DIRECTORY, 1},
+        {L"trovel-a.lnk", a, FILE_ATTRIBUTE_DIRECTORY, 2},
+        {L"trovel-notes.lnk", b + "notes.txt", FILE_ATTRIBUTE_ARCHIVE, 3},
+        {L"trovel-target.lnk", m_target, FILE_ATTRIBUTE_DIRECTORY, 4}, // a favourite already
+        {L"trovel-a-again.lnk", a, FILE_ATTRIBUTE_DIRECTORY, 5},
+        {L"trovel-share.lnk", "\\\\trovel-nowhere\\share\\r.txt", FILE_ATTRIBUTE_ARCHIVE, 6},
+        {L"trovel-c.lnk", c, FILE_ATTRIBUTE_DIRECTORY, 7},
+    };
+    for (const auto& link : links)
+        ASSERT_TRUE(MakeShortcut(recent + link.pszLink, Utf8ToWide(link.target), link.dwAttributes, link.nAge));
+    ::RemoveDirectoryW(Utf8ToWide(gone).c_str());
+
+    // Target, Other, then A, Übung, the share and C: Down twice is A, five times C.
+    const struct {
+        int nDowns;
+        std::string folder;
+    } picks[] = {{2, a}, {3, b}, {5, c}};
+    for (const auto& pick : picks) {
+        SCOPED_TRACE(pick.folder);
+        ::DeleteFileW(Utf8ToWide(m_dir + "\\result.txt").c_str());
+        ShownDialog d(m_dir, "item-save", "Save", "report.txt");
+        ASSERT_NE(d.hField, nullptr);
+        ASSERT_NE(OpenMenuWithHotkey(d.hDialog, d.hField), nullptr);
+        for (int i = 0; i < pick.nDowns; ++i)
+            SendKeys({{VK_DOWN, true}, {VK_DOWN, false}});
+        SendKeys({{VK_RETURN, true}, {VK_RETURN, false}});
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(d.hField) == "report.txt"; }, 5000));
+        ::Sleep(300);
+        ::PostMessageW(d.hDialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(d.program.WaitForExit(15000));
+        EXPECT_EQ(ReadResult(), pick.folder + "report.txt");
+        // What the dialog itself added to the recent items is not this test's.
+        WIN32_FIND_DATAW data;
+        HANDLE hFind = ::FindFirstFileW((recent + L"*.lnk").c_str(), &data);
+        for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = ::FindNextFileW(hFind, &data)) {
+            if (std::wstring(data.cFileName).compare(0, 7, L"trovel-") != 0)
+                ::DeleteFileW((recent + data.cFileName).c_str());
+        }
+        if (hFind != INVALID_HANDLE_VALUE)
+            ::FindClose(hFind);
+    }
+    for (const auto& link : links)
+        ::DeleteFileW((recent + link.pszLink).c_str());
+    for (const std::string& dir : {a, b, c}) {
+        ::DeleteFileW(Utf8ToWide(dir + "report.txt").c_str());
+        ::DeleteFileW(Utf8ToWide(dir + "notes.txt").c_str());
+        ::RemoveDirectoryW(Utf8ToWide(dir).c_str());
+    }
 }
 
 // The setup's close message while the menu at the dialog is open: the menu closes, Trovel ends with
