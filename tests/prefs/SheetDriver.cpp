@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -307,4 +308,57 @@ void PreferencesTest::StorePathList(const std::vector<PathEntry>& entries)
 std::string PreferencesTest::Stored(const char* pszSubKey, const char* pszName)
 {
     return m_scratch.Key().ReadString(pszSubKey, pszName, "<missing>");
+}
+
+namespace {
+// The mnemonic letter of a control's text, upper case; 0 for none.
+wchar_t MnemonicOf(HWND hWnd)
+{
+    const std::wstring text = Utf8ToWide(AfxGetWindowText(hWnd));
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == L'&' && text[i + 1] == L'&')
+            ++i;
+        else if (text[i] == L'&')
+            return (wchar_t)(ULONG_PTR)::CharUpperW((LPWSTR)(ULONG_PTR)text[i + 1]);
+    }
+    return 0;
+}
+}
+
+Texts KeyboardProblems(HWND hPage)
+{
+    Texts problems;
+    std::wstring letters;
+    RECT rcLast = {};
+    bool bFirst = true;
+    HWND hBefore = nullptr;
+    for (HWND h = ::GetWindow(hPage, GW_CHILD); h != nullptr; hBefore = h, h = ::GetWindow(h, GW_HWNDNEXT)) {
+        const LONG style = ::GetWindowLongW(h, GWL_STYLE);
+        if ((style & WS_TABSTOP) == 0 || !::IsWindowVisible(h))
+            continue;
+        const std::string name = AfxGetWindowText(h) + " (" + std::to_string(::GetDlgCtrlID(h)) + ")";
+        RECT rc = {};
+        ::GetWindowRect(h, &rc);
+        // One row while the tops are within a line's height of each other.
+        const int cyLine = 8;
+        if (!bFirst && (rc.top < rcLast.top - cyLine || (std::abs(rc.top - rcLast.top) <= cyLine && rc.left <= rcLast.left)))
+            problems.push_back("out of reading order: " + name);
+        bFirst = false;
+        rcLast = rc;
+        wchar_t letter = MnemonicOf(h);
+        wchar_t cls[32] = {};
+        ::GetClassNameW(h, cls, 32);
+        if (letter == 0 && hBefore != nullptr && AfxGetWindowText(h).empty()) {
+            ::GetClassNameW(hBefore, cls, 32);
+            if (::lstrcmpiW(cls, L"Static") == 0)
+                letter = MnemonicOf(hBefore); // a label's letter moves to the control after it
+        }
+        if (letter == 0)
+            problems.push_back("no mnemonic: " + name);
+        else if (letters.find(letter) != std::wstring::npos)
+            problems.push_back("mnemonic used twice: " + name);
+        else
+            letters += letter;
+    }
+    return problems;
 }

@@ -32,6 +32,11 @@ HTREEITEM ExpandTo(HWND hTree, const std::string& path);                     // 
 
 void RemoveTree(const std::string& path); // with everything in it
 
+// What keeps a page from being used with the keyboard alone, each as a line: a tab stop out of
+// reading order (top to bottom, then left to right), a tab stop without a mnemonic of its own or of
+// the label just before it, and a mnemonic letter used twice. Empty when there is nothing.
+Texts KeyboardProblems(HWND hPage);
+
 class PreferencesTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -182,11 +182,13 @@ void SetLogPixels(DWORD dpi)
     ::RegCloseKey(hKey);
 }
 
-TEST(Dpi, TrayIconTreeImagesAndBoxesAt100And150PercentOnA1024By768Screen)
+TEST(Dpi, TrayIconTreeImagesAndBoxesAt100And150PercentAndCaptionsWholeAt200Percent)
 {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const struct { DWORD dpi; int small; } scales[] = {{96, 16}, {144, 24}};
+    // 200 % on a larger desktop, where only the captions are looked at.
+    const struct { DWORD dpi; int small; int cx, cy; } scales[] = {
+        {96, 16, 1024, 768}, {144, 24, 1024, 768}, {192, 0, 1280, 1024}};
     for (const auto& scale : scales) {
         SCOPED_TRACE(scale.dpi);
         SetLogPixels(scale.dpi);
@@ -199,7 +201,7 @@ TEST(Dpi, TrayIconTreeImagesAndBoxesAt100And150PercentOnA1024By768Screen)
         char premature[MAX_PATH] = {};
         ::GetEnvironmentVariableA("TEST_PREMATURE_EXIT_FILE", premature, MAX_PATH);
         ::SetEnvironmentVariableA("TEST_PREMATURE_EXIT_FILE", nullptr);
-        std::wstring command = L"explorer.exe /desktop=TrovelDpi" + std::to_wstring(scale.dpi) + L",1024x768 \"" +
+        std::wstring command = L"explorer.exe /desktop=TrovelDpi" + std::to_wstring(scale.dpi) + L"," + std::to_wstring(scale.cx) + L"x" + std::to_wstring(scale.cy) + L" \"" +
                                self + L"\" --gtest_filter=PreferencesTest.DpiChild";
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
@@ -222,6 +224,12 @@ TEST(Dpi, TrayIconTreeImagesAndBoxesAt100And150PercentOnA1024By768Screen)
             std::printf("  %s=%s\n", value.first.c_str(), value.second.c_str());
         std::fflush(stdout);
         EXPECT_EQ(values["dpi"], std::to_string(scale.dpi));
+        for (const char* box : {"clippedPage1", "clippedPage2", "clippedAbout"}) {
+            EXPECT_EQ(values.count(box), 1u) << box;
+            EXPECT_EQ(values[box], "") << box;
+        }
+        if (scale.small == 0)
+            continue;
         EXPECT_EQ(values["screen"], "1024x768");
         EXPECT_EQ(values["tray"], std::to_string(scale.small) + "x32");
         EXPECT_EQ(values["trayNative"], "1") << "the tray icon is not the stored " << scale.small << "-pixel image";
@@ -229,10 +237,6 @@ TEST(Dpi, TrayIconTreeImagesAndBoxesAt100And150PercentOnA1024By768Screen)
         EXPECT_EQ(values["trayAt192"], "32");
         EXPECT_TRUE(Inside(values["sheet"], 1024, 768)) << values["sheet"];
         EXPECT_TRUE(Inside(values["about"], 1024, 768)) << values["about"];
-        for (const char* box : {"clippedPage1", "clippedPage2", "clippedAbout"}) {
-            EXPECT_EQ(values.count(box), 1u) << box;
-            EXPECT_EQ(values[box], "") << box;
-        }
     }
     HKEY hKey = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {

@@ -73,6 +73,37 @@ TEST_F(PreferencesTest, PagesAndTheSettingsWrittenOnlyOnOk)
     EXPECT_EQ(type, (DWORD)REG_SZ);
 }
 
+// Other Settings with the keyboard alone: every control in reading order, each with a letter of its
+// own; and what each of its boxes shows and stores.
+TEST_F(PreferencesTest, OtherSettingsInReadingOrderWithAMnemonicOnEveryControlAndItsBoxesStored)
+{
+    const struct {
+        int nID;
+        const char* pszValue;
+        const char* pszShown; // checked as the page opens: the default
+    } boxes[] = {
+        {IDC_CHECK_OPEN_FOLDERS, "ListOpenFolders", "1"},
+        {IDC_CHECK_RECENT_FOLDERS, "ListRecentFolders", "1"},
+        {IDC_CHECK_GO_TO_FOLDER, "GoToFolder", "1"},
+        {IDC_CHECK_FOLLOW_FILE_MANAGER, "FollowFileManager", "0"},
+    };
+    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1&) {
+        CPage2* pPage2 = ShowPage2(hSheet);
+        ASSERT_NE(pPage2, nullptr);
+        EXPECT_EQ(Texts(), KeyboardProblems(pPage2->m_hWnd));
+        for (const auto& box : boxes) {
+            HWND hBox = ::GetDlgItem(pPage2->m_hWnd, box.nID);
+            EXPECT_EQ(Checked(hBox), box.pszShown[0] == '1') << box.pszValue;
+            Click(hBox); // each turned over
+        }
+        Press(hSheet, PSBTN_OK);
+    }));
+    for (const auto& box : boxes)
+        EXPECT_EQ(Stored("Dialog", box.pszValue), box.pszShown[0] == '1' ? "0" : "1") << box.pszValue;
+    EXPECT_TRUE(m_pView->m_dialogSettings.bFollowFileManager) << "in force at once";
+    EXPECT_FALSE(m_pView->m_dialogSettings.bListRecentFolders);
+}
+
 // Keys as the hotkey control on Other Settings hears them: a key alone or with Shift alone gets Ctrl;
 // a stored Windows key, which the control cannot show, stays while the key is left as it was.
 TEST_F(PreferencesTest, TheHotkeyControlGivesOnlyKeysWithCtrlAltOrWin)
@@ -114,7 +145,7 @@ TEST_F(PreferencesTest, AStoredKeyWithoutCtrlAltOrWinIsToldOnceByName)
     m_pView->StartDialogHotkey();
     EXPECT_EQ(m_pView->m_strLastNotice.rfind("Trovel does not use Shift+B at the file dialog", 0), 0u)
         << m_pView->m_strLastNotice;
-    EXPECT_FALSE(m_pView->m_dialogHotkey.IsFollowing());
+    // The front is still followed, for the file manager just left; no key is taken.
     EXPECT_FALSE(m_pView->m_dialogHotkey.IsRegistered());
     m_pView->m_strLastNotice.clear();
     m_pView->StartDialogHotkey();

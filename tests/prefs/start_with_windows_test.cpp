@@ -86,7 +86,9 @@ TEST_F(PreferencesTest, StartWithWindowsBoxWritesAndRemovesTheRunValue)
             ASSERT_NE(pPage2, nullptr);
             HWND hBox = ::GetDlgItem(pPage2->m_hWnd, IDC_CHECK_START_WITH_WINDOWS);
             ASSERT_NE(hBox, nullptr);
-            EXPECT_EQ(AfxGetWindowText(hBox), "Start Trovel when Windows starts");
+            std::string shown = AfxGetWindowText(hBox);
+            shown.erase(std::remove(shown.begin(), shown.end(), '&'), shown.end()); // its mnemonic
+            EXPECT_EQ(shown, "Start Trovel when Windows starts");
             EXPECT_EQ(Checked(hBox), run.shownChecked);
             if (run.tick)
                 Click(hBox);

@@ -13,18 +13,23 @@ TEST(DialogSettings, DefaultsThenWhatWasWrittenAsDecimalIntegers)
     EXPECT_EQ(kDefaultDialogHotkey, settings.wHotkey) << "Ctrl+G";
     EXPECT_TRUE(settings.bListOpenFolders);
     EXPECT_TRUE(settings.bGoToFolder);
+    EXPECT_TRUE(settings.bListRecentFolders);
+    EXPECT_FALSE(settings.bFollowFileManager) << "a dialog moved by itself only when asked for";
 
-    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {MAKEWORD(VK_F5, HOTKEYF_ALT), FALSE, FALSE}));
+    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {MAKEWORD(VK_F5, HOTKEYF_ALT), FALSE, FALSE, FALSE, TRUE}));
     EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()),
-              (std::vector<std::string>{"Dialog\\", "Dialog:<GoToFolder>=<0>", "Dialog:<Hotkey>=<1140>",
-                                        "Dialog:<ListOpenFolders>=<0>"}));
+              (std::vector<std::string>{"Dialog\\", "Dialog:<FollowFileManager>=<1>", "Dialog:<GoToFolder>=<0>",
+                                        "Dialog:<Hotkey>=<1140>", "Dialog:<ListOpenFolders>=<0>",
+                                        "Dialog:<ListRecentFolders>=<0>"}));
     settings = ReadDialogSettings(scratch.Key());
     EXPECT_EQ(MAKEWORD(VK_F5, HOTKEYF_ALT), settings.wHotkey);
     EXPECT_FALSE(settings.bListOpenFolders);
     EXPECT_FALSE(settings.bGoToFolder);
+    EXPECT_FALSE(settings.bListRecentFolders);
+    EXPECT_TRUE(settings.bFollowFileManager);
 
     // Switched off is a setting of its own, not a missing one.
-    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {0, TRUE, TRUE}));
+    ASSERT_TRUE(WriteDialogSettings(scratch.Key(), {0, TRUE, TRUE, TRUE, FALSE}));
     EXPECT_EQ(0, ReadDialogSettings(scratch.Key()).wHotkey);
 }
 
