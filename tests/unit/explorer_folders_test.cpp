@@ -6,6 +6,7 @@
 #include "watcher/ExplorerFolders.h"
 #include "watcher/TrovelView.h"
 #include "tests/support/ShellWindowsFake.h"
+#include "tests/support/Shortcuts.h"
 
 #include <gtest/gtest.h>
 
@@ -184,8 +185,8 @@ TEST(ExplorerFolders, OrderKeepsTenAndPutsWindowsNotFoundLast)
 }
 
 // The tray menu, as the view builds it when it opens: the favourites, then below a line the open
-// folders (an ampersand shown as itself) with ids of their own; a pick of one takes that folder;
-// with the setting off the list is neither read nor shown.
+// folders (an ampersand shown as itself) and the recent ones, with ids of their own; a pick of one
+// takes that folder; with the settings off the lists are neither read nor shown.
 TEST(ExplorerFolders, TheTrayMenuListsThemBelowTheFavouritesAndAPickTakesThatFolder)
 {
     KeepTrayShown();
@@ -208,19 +209,27 @@ TEST(ExplorerFolders, TheTrayMenuListsThemBelowTheFavouritesAndAPickTakesThatFol
         view.m_pfnShellWindows = &TestSource;
         view.m_pShellWindowsContext = pWindows;
         view.m_trayIcon.Create(&view, CTrovelView::kTrayIconId, "Trovel", view.m_hIcon, WM_TRAY_NOTIFY);
+        // And below them the recent folders: one already open in Explorer is not listed again.
+        TempFolder recent(L"trovel-open-recent"), used(L"trovel-open-used");
+        view.m_strRecentFolder = recent.m_path;
+        ASSERT_TRUE(MakeShortcut(recent.m_path + L"\\open.lnk", back.m_path, FILE_ATTRIBUTE_DIRECTORY, 1));
+        ASSERT_TRUE(MakeShortcut(recent.m_path + L"\\used.lnk", used.m_path, FILE_ATTRIBUTE_DIRECTORY, 2));
 
         CLoadedMenu menu;
         CMenu popup;
         int nDefaultPos = -1;
         ASSERT_TRUE(view.m_trayIcon.BuildPopupMenu(menu, popup, nDefaultPos, &view));
         std::vector<std::string> items = DescribeMenu(popup.m_hMenu);
-        ASSERT_GE(items.size(), 5u);
+        ASSERT_GE(items.size(), 7u);
         std::string frontText = front.Utf8();
         frontText.replace(frontText.find('&'), 1, "&&");
-        const std::vector<std::string> expected = {"Fav #5000", "-", frontText + " #5100", back.Utf8() + " #5101", "-"};
-        EXPECT_EQ(expected, std::vector<std::string>(items.begin(), items.begin() + 5));
-        EXPECT_EQ(nDefaultPos, 5) << "Preferences stays the default, after the folders";
+        const std::vector<std::string> expected = {"Fav #5000", "-", frontText + " #5100", back.Utf8() + " #5101", "-",
+                                                   used.Utf8() + " #5200", "-"};
+        EXPECT_EQ(expected, std::vector<std::string>(items.begin(), items.begin() + 7));
+        EXPECT_EQ(nDefaultPos, 7) << "Preferences stays the default, after the folders";
 
+        view.OnFindDialog(5200, 5200);
+        EXPECT_EQ(used.Utf8(), view.m_strSelectedOpenFolder);
         view.OnFindDialog(5101, 5101);
         EXPECT_EQ(back.Utf8(), view.m_strSelectedOpenFolder);
         EXPECT_EQ(nullptr, view.m_pSelectedPath);
@@ -228,6 +237,7 @@ TEST(ExplorerFolders, TheTrayMenuListsThemBelowTheFavouritesAndAPickTakesThatFol
         EXPECT_EQ("", view.m_strSelectedOpenFolder) << "a favourite picked after it";
 
         view.m_dialogSettings.bListOpenFolders = false;
+        view.m_dialogSettings.bListRecentFolders = false;
         CLoadedMenu off;
         ASSERT_TRUE(view.m_trayIcon.BuildPopupMenu(off, popup, nDefaultPos, &view));
         items = DescribeMenu(popup.m_hMenu);
@@ -235,6 +245,8 @@ TEST(ExplorerFolders, TheTrayMenuListsThemBelowTheFavouritesAndAPickTakesThatFol
         EXPECT_EQ("Fav #5000", items[0]);
         EXPECT_EQ("-", items[1]);
         EXPECT_EQ(std::string::npos, items[2].find("trovel-open")) << items[2];
+        ::DeleteFileW((recent.m_path + L"\\open.lnk").c_str());
+        ::DeleteFileW((recent.m_path + L"\\used.lnk").c_str());
     }
     pWindows->Release();
     WaitForAllReleased();
