@@ -1,5 +1,5 @@
-// The hotkey path against the tray path, with 2,000 windows of another program on the desktop: from
-// the hotkey to the menu shown beside the field, from the pick to the dialog showing the folder with
+// The hotkey path against the tray path, with 2,000 windows of another program on the desktop and a
+// Recent folder of 500 shortcuts: from the hotkey to the menu shown beside the field, from the pick to the dialog showing the folder with
 // the typed name back in its field, and the tray pick from the favourite's command to the text.
 #include "bench/BenchClock.h"
 #include "bench/BenchView.h"
@@ -7,6 +7,7 @@
 #include "fw/TextConv.h"
 #include "res/resource.h"
 #include "tests/harness/Harness.h"
+#include "tests/support/Shortcuts.h"
 #include "watcher/TrovelView.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@ namespace {
 
 constexpr int kPicks = 21; // an odd number for the median; the first is left out as warm-up
 constexpr int kWindows = 2000;
+constexpr int kShortcuts = 500;
 constexpr int kFieldId = 1148;
 constexpr int kAddressId = 0xA205;            // where the dialog shows its folder, as its address bar
 constexpr UINT WM_BENCH_START = WM_APP + 0x40; // lParam: the Awaited of the pick to come
@@ -166,6 +168,17 @@ int main(int argc, char** argv)
     // The desktop's other windows are another program's, as on a user's desktop; on the dialog's
     // thread each would get WM_ACTIVATEAPP whenever the dialog is activated.
     WindowHost others(kWindows);
+    // The recent items of a busy user: shortcuts to files in a few hundred folders, newest last made.
+    const std::wstring recent = std::wstring(szTemp) + L"trovel-bench-recent\\";
+    ::CreateDirectoryW(recent.c_str(), nullptr);
+    for (int i = 0; i < kShortcuts; ++i) {
+        ::CreateDirectoryW((std::wstring(szTemp) + L"folder" + std::to_wstring(i % 300)).c_str(), nullptr);
+        const std::wstring link = recent + L"item" + std::to_wstring(i) + L".lnk";
+        if (::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+            MakeShortcut(link, std::wstring(szTemp) + L"folder" + std::to_wstring(i % 300) + L"\\doc.txt",
+                         FILE_ATTRIBUTE_ARCHIVE, i);
+    }
+    pView->m_strRecentFolder = recent;
     g_hDialogReady = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_hThere = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD dwThreadId = 0;
@@ -176,6 +189,7 @@ int main(int argc, char** argv)
     int nMissed = 0;
     for (bool bList : {true, false}) {
         pView->m_dialogSettings.bListOpenFolders = bList;
+        pView->m_dialogSettings.bListRecentFolders = bList;
         for (int pick = 0; pick < kPicks; ++pick) {
             Awaited awaited{CBenchView::kFolder, kTyped};
             StartPick(&awaited);
@@ -219,10 +233,10 @@ int main(int argc, char** argv)
         return 1;
     }
     const double menu = Median(toMenu) * 1e3, there = Median(toThere) * 1e3;
-    std::printf("%d windows, median of %zu picks\n", kWindows, toMenu.size());
+    std::printf("%d windows, %d recent shortcuts, median of %zu picks\n", kWindows, kShortcuts, toMenu.size());
     std::printf("  hotkey to menu shown:            %8.1f ms (goal under 50 ms under Wine: %s)\n", menu, Goal(menu));
     if (!toMenuNoList.empty())
-        std::printf("    without the Explorer list:     %8.1f ms\n", Median(toMenuNoList) * 1e3);
+        std::printf("    without the Explorer and recent lists: %8.1f ms\n", Median(toMenuNoList) * 1e3);
     std::printf("  pick to the folder, name back:   %8.1f ms (goal under 50 ms under Wine: %s)\n", there, Goal(there));
     std::printf("    from the press:                %8.1f ms\n", Median(pressToThere) * 1e3);
     std::printf("  tray pick to text:               %8.1f ms (the settle wait included)\n", Median(tray) * 1e3);
