@@ -3,7 +3,8 @@
 # and the About box, each opened through its command, and the whole desktop with the About box
 # and the tray icon.
 # Usage: demo_dpi.sh [FOLDER]   (default: build/demo; writes prefs-150.png, about-box-150.png,
-#                                desktop-150.png)
+#                                desktop-150.png, and both pages filled in as prefs-paths-150.png and
+#                                prefs-other-150.png)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=${1:-$root/build/demo}
@@ -11,3 +12,4 @@ bash "$root/scripts/demo_command.sh" 32771 "Preferences" "$out/prefs-150.png" --
 # The About box leaves the notification area in sight.
 TROVEL_DEMO_SCREEN=$out/desktop-150.png bash "$root/scripts/demo_command.sh" 0xE140 "About Trovel" \
     "$out/about-box-150.png" --returning-user --dpi 144
+TROVEL_DEMO_DPI=144 bash "$root/scripts/demo_prefs.sh" "$out"

@@ -3,6 +3,8 @@
 # the folder tree expanded to a few demo folders, four favourites added (one renamed), and a screenshot
 # of each page; then OK, and the favourites Trovel stored in its settings are printed.
 # Usage: demo_prefs.sh [FOLDER]   (default: build/demo; writes prefs-paths.png and prefs-other.png)
+# With TROVEL_DEMO_DPI=144 the same at 150 % (LogPixels), written as prefs-paths-150.png and
+# prefs-other-150.png.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=${1:-$root/build/demo}
@@ -14,6 +16,12 @@ if [ "${1:-}" = --run ]; then
     display=$(trovel_wine_slot_env 0 | sed -n 's/^DISPLAY=//p')
     work=$(mktemp -d /tmp/trovel-prefs-demo.XXXXXX)
     winpath() { echo "Z:${1//\//\\}"; }
+    suffix=
+    if [ -n "${TROVEL_DEMO_DPI:-}" ]; then
+        suffix=-$((TROVEL_DEMO_DPI * 100 / 96))
+        env $(trovel_wine_slot_env 0) "$TROVEL_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+            /t REG_DWORD /d "$TROVEL_DEMO_DPI" /f > /dev/null 2>&1
+    fi
     bash "$root/scripts/wine-run.sh" "$root/build/win64/tests/trovel_prefs_demo.exe" \
         "$(winpath "$root/build/win64/Trovel.exe")" "$(winpath "$work")" > "$work/out.txt" 2>/dev/null &
     demo=$!
@@ -32,7 +40,7 @@ if [ "${1:-}" = --run ]; then
         sed -n "$((printed + 1)),${total}p" "$work/out.txt" | grep -v '^PAGE' || true
         printed=$total
         read -r x y w h < <(sed -n "s/^PAGE$page //p" "$work/out.txt")
-        name=$([ $page = 1 ] && echo prefs-paths.png || echo prefs-other.png)
+        name=$([ $page = 1 ] && echo prefs-paths$suffix.png || echo prefs-other$suffix.png)
         import -display "$display" -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name"
         echo "Screenshot of the \"$([ $page = 1 ] && echo Paths and Names || echo Other Settings)\" page: $out/$name"
         touch "$work/page$page"

@@ -15,6 +15,7 @@
 // the flag file with "." and the tag in lower case added.
 #include "tests/harness/Harness.h"
 #include "tests/helpers/DemoSupport.h"
+#include "tests/support/Shortcuts.h"
 
 #include <windows.h>
 
@@ -232,6 +233,21 @@ int main(int argc, char** argv)
                                      CREATE_ALWAYS, 0, nullptr);
         if (hFile != INVALID_HANDLE_VALUE)
             ::CloseHandle(hFile);
+    }
+    // Folders the user worked in lately, as the platform lists them: the menu at the dialog shows them
+    // below the favourites, newest first.
+    const std::wstring recent = RecentFolderPath();
+    const struct {
+        const wchar_t* pszFolder;
+        const wchar_t* pszLink;
+        int nAge;
+    } used[] = {{L"C:\\users\\Public\\Invoices 2026", L"Invoices 2026.lnk", 5},
+                {L"C:\\users\\Public\\Photos\\Holiday", L"Holiday.lnk", 60}};
+    for (const auto& item : used) {
+        ::CreateDirectoryW(L"C:\\users\\Public\\Photos", nullptr);
+        ::CreateDirectoryW(item.pszFolder, nullptr);
+        if (!recent.empty() && MakeShortcut(recent + item.pszLink, item.pszFolder, FILE_ATTRIBUTE_DIRECTORY, item.nAge))
+            std::printf("Recent item: %ls\n", item.pszFolder);
     }
     const bool bHotkeySaved = HotkeyPart(trovel.dwProcessId, "item-save", "Save", "HOTKEY", shotFlag);
     HANDLE hReport = ::CreateFileA((std::string(kFolder) + "report.txt").c_str(), GENERIC_WRITE, 0, nullptr,
