@@ -8,6 +8,8 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -78,6 +80,46 @@ std::wstring TargetOf(IShellLinkW* pLink)
     return target;
 }
 
+// What one shortcut named when it was read.
+struct LinkTarget {
+    FILETIME ftWritten;
+    std::wstring path;
+    DWORD dwStored;
+};
+
+// The shortcuts read so far, by path and last write; a read that meets one unchanged need not open
+// it. Shared by the reads, one at a time; at most as many as a Recent folder holds.
+class CTargetCache {
+public:
+    CTargetCache() { ::InitializeCriticalSection(&m_lock); }
+    ~CTargetCache() { ::DeleteCriticalSection(&m_lock); }
+    bool Find(const std::wstring& linkPath, const FILETIME& ftWritten, LinkTarget& target)
+    {
+        ::EnterCriticalSection(&m_lock);
+        auto it = m_targets.find(linkPath);
+        const bool bFound = it != m_targets.end() && ::CompareFileTime(&it->second.ftWritten, &ftWritten) == 0;
+        if (bFound)
+            target = it->second;
+        ::LeaveCriticalSection(&m_lock);
+        return bFound;
+    }
+    void Keep(const std::wstring& linkPath, const LinkTarget& target)
+    {
+        ::EnterCriticalSection(&m_lock);
+        if (m_targets.size() >= kMaxKept)
+            m_targets.clear(); // a folder of more shortcuts than a user keeps: begin again
+        m_targets[linkPath] = target;
+        ::LeaveCriticalSection(&m_lock);
+    }
+
+private:
+    static constexpr size_t kMaxKept = 4096;
+    CRITICAL_SECTION m_lock;
+    std::map<std::wstring, LinkTarget> m_targets;
+};
+
+CTargetCache g_targets;
+
 struct LinkFile {
     FILETIME ftWritten;
     std::wstring name;
@@ -144,12 +186,7 @@ private:
     static DWORD WINAPI ThreadProc(LPVOID pParam)
     {
         auto* pRead = static_cast<CRecentRead*>(pParam);
-        {
-            // A shortcut object lives in an apartment of its own thread; it needs no message loop.
-            CComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-            if (com.Ok())
-                pRead->Read();
-        }
+        pRead->Read();
         ::InterlockedDecrement(&g_nReadsUnderWay);
         ::SetEvent(pRead->m_hDone);
         pRead->Release();
@@ -179,21 +216,36 @@ private:
             return ::CompareFileTime(&a.ftWritten, &b.ftWritten) > 0;
         });
 
+        // A shortcut is opened only when it is new or was written since it was last read: a menu
+        // opened again reads none. A shortcut object lives in the apartment of this thread, which
+        // needs no message loop for it.
+        std::unique_ptr<CComScope> com;
         CComRef<IShellLinkW> link;
         CComRef<IPersistFile> file;
-        if (FAILED(AfxCoCreateInstance(kClsidShellLink, __uuidof(IShellLinkW), link.OutVoid())) ||
-            FAILED(link->QueryInterface(__uuidof(IPersistFile), file.OutVoid())))
-            return;
         for (const LinkFile& entry : links) {
             if (Abandoned() || Count() >= m_nMax)
-                return;
+                break;
             const std::wstring linkPath = m_folder + entry.name;
-            if (FAILED(file->Load(linkPath.c_str(), STGM_READ)))
-                continue;
-            const std::wstring target = TargetOf(link.Get());
-            if (!target.empty())
-                Consider(target, StoredAttributes(linkPath));
+            LinkTarget target;
+            if (!g_targets.Find(linkPath, entry.ftWritten, target)) {
+                if (com == nullptr) {
+                    com = std::make_unique<CComScope>(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+                    if (!com->Ok() ||
+                        FAILED(AfxCoCreateInstance(kClsidShellLink, __uuidof(IShellLinkW), link.OutVoid())) ||
+                        FAILED(link->QueryInterface(__uuidof(IPersistFile), file.OutVoid())))
+                        break;
+                }
+                if (FAILED(file->Load(linkPath.c_str(), STGM_READ)))
+                    continue;
+                target = {entry.ftWritten, TargetOf(link.Get()), StoredAttributes(linkPath)};
+                g_targets.Keep(linkPath, target);
+            }
+            if (!target.path.empty())
+                Consider(target.path, target.dwStored);
         }
+        // Released before the apartment ends.
+        file.Reset();
+        link.Reset();
     }
 
     void Consider(const std::wstring& target, DWORD dwStored)
