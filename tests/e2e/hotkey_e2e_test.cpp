@@ -246,8 +246,9 @@ TEST_F(FolderBrowserEndToEnd, APickSelectsTheFolderInTheTreeOfEachStyleAndOkRetu
             ::PostMessageW(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0); // the tray's
             EXPECT_TRUE(WaitUntil([&] { return SelectedTreeItem(b.hTree, &bInView) == "help" && bInView; }, 5000))
                 << SelectedTreeItem(b.hTree);
-            if (bEditShown)
+            if (bEditShown) {
                 EXPECT_EQ(TextOf(hEdit), "help");
+            }
             ::Sleep(300);
             EXPECT_TRUE(::IsWindow(b.hDialog)) << "nothing confirmed for the user";
 
