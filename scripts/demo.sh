@@ -3,7 +3,8 @@
 # settings file, notepad's Save As dialog and then Wine's item dialog, the favourite picked through
 # Trovel's command in each, the file-name field before and after, and a screenshot of each dialog;
 # then Trovel's hotkey in Wine's item save and open dialogs, with screenshots of the menu at the field
-# (hotkey-menu.png, open-menu.png) and of the result (hotkey-result.png, open-result.png).
+# (hotkey-menu.png, open-menu.png) and of the result (hotkey-result.png, open-result.png); last, the
+# favourite picked in a Browse for Folder dialog, shown selected in its tree (browse-dialog.png).
 # Usage: demo.sh [SCREENSHOT.png]   (default: build/demo/paste-dialog.png; the item dialog's goes
 # beside it as paste-item-dialog.png)
 set -euo pipefail
@@ -43,9 +44,10 @@ if [ "${1:-}" = --run ]; then
         lower=$(echo "$tag" | tr 'A-Z' 'a-z')
         snap "$tag" "$(dirname "$shot")/$lower.png" "$flag.$lower"
     done
+    snap BROWSE-DIALOG "$(dirname "$shot")/browse-dialog.png" "$flag.browse"
     status=0
     wait "$demo" || status=$?
-    grep -vE '^((ITEM-)?DIALOG|(HOTKEY|OPEN)-(MENU|RESULT)) ' "$work/out.txt" || true
+    grep -vE '^((ITEM-|BROWSE-)?DIALOG|(HOTKEY|OPEN)-(MENU|RESULT)) ' "$work/out.txt" || true
     cat "$work/shots.txt" 2>/dev/null || true
     rm -rf "$work"
     exit $status

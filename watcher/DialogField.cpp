@@ -5,6 +5,8 @@
 
 const DialogKind kDialogKinds[] = {
     // recognised by              field looked for at                                      written by                    for                   goes to a folder
+    // Browse for Folder, whatever its title: its OK would choose at once.
+    {DialogSign::FolderTree,      FIELD_FOLDER_TREE,                                       FieldWrite::SelectInTree,     DialogPurpose::Open, FolderChange::Never},
     {DialogSign::ItemOpen,        FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open, FolderChange::PressWithTypes},
     {DialogSign::TitleRules,      FIELD_RECORDED | FIELD_OTHER_CLASSIC | FIELD_ITEM_CHAIN, FieldWrite::ReplaceSelection, DialogPurpose::Save, FolderChange::Press},
     {DialogSign::TitleRulesOwn,   FIELD_RECORDED,                                          FieldWrite::SetText,          DialogPurpose::Save, FolderChange::Never},
@@ -13,6 +15,8 @@ const DialogKind kDialogKinds[] = {
     // Wine's item open dialog, which also picks folders, and the old-style one, which never does.
     {DialogSign::TitledOpenEdit,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open, FolderChange::PressWithTypes},
     {DialogSign::TitledOpenCombo, FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open, FolderChange::Press},
+    // Save and open cannot be told apart here: without a file-type list it picks folders.
+    {DialogSign::WineItemDialog,  FIELD_RECORDED,                                          FieldWrite::ReplaceSelection, DialogPurpose::Open, FolderChange::PressWithTypes},
 };
 const int kDialogKindCount = sizeof(kDialogKinds) / sizeof(kDialogKinds[0]);
 
@@ -155,6 +159,13 @@ bool SignHolds(DialogSign sign, WindowFacts& facts, int& nCtrlId)
     case DialogSign::TitledOpenEdit:
         nCtrlId = kCtrlClassicEdit;
         return facts.TitledOpen() && facts.HasDirect(kCtrlClassicEdit, L"Edit");
+    case DialogSign::FolderTree:
+        nCtrlId = kCtrlFolderTree;
+        return facts.IsDialog() && FindFolderTree(facts.Handle()) != nullptr;
+    case DialogSign::WineItemDialog:
+        nCtrlId = kCtrlClassicEdit;
+        return facts.IsDialog() && ::FindWindowExW(facts.Handle(), nullptr, L"ExplorerBrowserControl", nullptr) != nullptr &&
+               facts.HasDirect(kCtrlClassicEdit, L"Edit");
     case DialogSign::TitledOpenCombo:
         nCtrlId = kCtrlExplorerCombo;
         return facts.TitledOpen() && (facts.HasDirect(kCtrlExplorerCombo, L"ComboBoxEx32") ||
@@ -188,6 +199,16 @@ int DialogKindOf(DialogSign sign)
     return -1;
 }
 
+HWND FindFolderTree(HWND hDialog)
+{
+    HWND hTree = ::GetDlgItem(hDialog, kCtrlFolderTree);
+    if (hTree == nullptr) {
+        if (HWND hSpace = ::FindWindowExW(hDialog, nullptr, L"SHBrowseForFolder ShellNameSpace Control", nullptr))
+            hTree = ::GetDlgItem(hSpace, kCtrlFolderTree);
+    }
+    return hTree != nullptr && ClassIs(hTree, L"SysTreeView32") ? hTree : nullptr;
+}
+
 bool GoesToFolder(const DialogKind& kind, HWND hDialog)
 {
     return kind.change == FolderChange::Press || (kind.change == FolderChange::PressWithTypes && ShowsTypeList(hDialog));
@@ -216,5 +237,7 @@ HWND FindFileNameField(HWND hDialog, const DialogKind& kind, int nCtrlId)
     }
     if (kind.places & FIELD_ITEM_CHAIN)
         return FindItemChainEdit(hDialog, true);
+    if (kind.places & FIELD_FOLDER_TREE)
+        return FindFolderTree(hDialog);
     return nullptr;
 }

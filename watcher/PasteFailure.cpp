@@ -19,6 +19,10 @@ std::string PasteFailureText(PasteFailure why, const std::string& program, const
     case PasteFailure::NoAnswer:
         text = "Trovel could not read the file name in " + program + " (it does not answer).";
         break;
+    case PasteFailure::NotInTree:
+        text = "Trovel cannot show " + path + " in the folder tree of " + program +
+               ": the folder is outside the folders it offers.";
+        break;
     case PasteFailure::NotTaken:
     case PasteFailure::None:
     case PasteFailure::NoFolder:

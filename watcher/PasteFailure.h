@@ -12,6 +12,7 @@ enum class PasteFailure {
     NoAnswer,   // the field did not answer the read
     NotTaken,   // the write did not answer, or the field does not hold the text afterwards
     NoFolder,   // the picked folder does not exist or did not answer: nothing is sent
+    NotInTree,  // a folder browser's tree cannot show the folder (outside its root, or not listed)
 };
 
 // The message for one failure. path is what went to the clipboard (or could not); for NoFolder, the folder.

@@ -4,6 +4,7 @@
 #include "fw/NestedLoop.h"
 #include "watcher/DialogMenu.h"
 #include "watcher/FieldText.h"
+#include "watcher/FolderBrowser.h"
 #include "watcher/FolderCheck.h"
 #include "watcher/PathInjection.h"
 
@@ -106,7 +107,10 @@ BOOL CTrovelView::PasteInto(HWND hDialog, int nKind, int nCtrlId, const std::str
     HWND hField = nullptr;
     std::string typed, composed;
     PasteFailure failure = ReachField(hDialog, kind, nCtrlId, folder, hField, typed);
-    if (failure == PasteFailure::None) {
+    if (failure == PasteFailure::None && kind.write == FieldWrite::SelectInTree) {
+        composed = FolderWithBackslash(folder);
+        failure = ShowFolderInTree(hDialog, hField, folder);
+    } else if (failure == PasteFailure::None) {
         composed = FilledText(folder, SplitFieldText(typed), kind.purpose);
         failure = WriteAndCheck(kind, hField, composed, typed);
     }

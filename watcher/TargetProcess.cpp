@@ -2,6 +2,7 @@
 // the token calls and the image-name call do not exist on every system the program loads on.
 #include "watcher/TargetProcess.h"
 #include "fw/Afx.h"
+#include "fw/TextConv.h"
 
 namespace {
 
@@ -115,4 +116,30 @@ std::string ProgramNameOf(HWND hWnd)
     if (!title.empty())
         return title;
     return "the other program";
+}
+
+CForeignText::CForeignText(HWND hWnd, const std::string& text)
+{
+    DWORD dwProcessId = 0;
+    if (::GetWindowThreadProcessId(hWnd, &dwProcessId) == 0)
+        return;
+    m_hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, dwProcessId);
+    if (m_hProcess == nullptr)
+        return;
+    const std::wstring wide = Utf8ToWide(text);
+    const SIZE_T cb = (wide.size() + 1) * sizeof(wchar_t);
+    m_pRemote = ::VirtualAllocEx(m_hProcess, nullptr, cb, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    SIZE_T cbDone = 0;
+    if (m_pRemote != nullptr && (!::WriteProcessMemory(m_hProcess, m_pRemote, wide.c_str(), cb, &cbDone) || cbDone != cb)) {
+        ::VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
+        m_pRemote = nullptr;
+    }
+}
+
+CForeignText::~CForeignText()
+{
+    if (m_pRemote != nullptr)
+        ::VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
+    if (m_hProcess != nullptr)
+        ::CloseHandle(m_hProcess);
 }

@@ -19,3 +19,23 @@ bool RunsHigher(BOOL bOwnKnown, DWORD dwOwnLevel, BOOL bTargetKnown, DWORD dwTar
 // The file name of the process's image ("notepad.exe"), else the title of the window's owner,
 // else "the other program".
 std::string ProgramNameOf(HWND hWnd);
+
+// A text written into the memory of the process that owns the window, for a message that reads its
+// text there (the system carries the pointer of no private message across); freed with the object.
+class CForeignText {
+public:
+    CForeignText(HWND hWnd, const std::string& text);
+    ~CForeignText();
+    CForeignText(const CForeignText&) = delete;
+    CForeignText& operator=(const CForeignText&) = delete;
+
+    // The text's address in that process (UTF-16, terminated); null when it could not be put there.
+    void* Address() const { return m_pRemote; }
+    // Leaves the text where it is: a send given up on may still be handled there later, and must
+    // not find the memory freed. A few bytes, gone with that process.
+    void Leave() { m_pRemote = nullptr; }
+
+private:
+    HANDLE m_hProcess = nullptr;
+    void* m_pRemote = nullptr;
+};

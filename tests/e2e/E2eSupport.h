@@ -9,6 +9,7 @@
 #include "tests/support/RegistryDump.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <fstream>
 #include <iterator>
@@ -106,4 +107,59 @@ inline std::string BoxText(HWND hBox)
     for (HWND h = nullptr; (h = ::FindWindowExW(hBox, h, L"Static", nullptr)) != nullptr;)
         told += AfxGetWindowText(h);
     return told;
+}
+
+// A Browse for Folder dialog shown by another program (SHBrowseForFolderW in the helper's kind of
+// style), its tree starting at root (the desktop when empty); it writes the folder it returns to
+// dir\result.txt. hTree is null when it did not show.
+struct ShownFolderBrowser {
+    ShownFolderBrowser(const std::string& dir, const char* pszKind, const std::string& root)
+        : program(TROVEL_HELPER("trovel_file_dialogs"), dir,
+                  std::string(pszKind) + " \"" + dir + "\\result.txt\"" + (root.empty() ? "" : " " + HexOf(root)))
+    {
+        if (!WaitUntil([&] { return (hDialog = program.TopWindow("#32770", "Browse for Folder")) != nullptr &&
+                                    ::IsWindowVisible(hDialog) && (hTree = ::GetDlgItem(hDialog, 14145)) != nullptr; }))
+            hTree = nullptr;
+    }
+    ChildProcess program;
+    HWND hDialog = nullptr, hTree = nullptr;
+};
+
+// The text of the item selected in another process's tree, read through memory of that process;
+// *pbInView tells whether the item lies inside the tree's client area. Empty when none is selected.
+inline std::string SelectedTreeItem(HWND hTree, bool* pbInView = nullptr)
+{
+    DWORD_PTR item = 0;
+    if (!::SendMessageTimeoutW(hTree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_NORMAL, 5000, &item) || item == 0)
+        return "";
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hTree, &dwProcessId);
+    HANDLE hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId);
+    if (hProcess == nullptr)
+        return "";
+    char* pRemote = (char*)::VirtualAllocEx(hProcess, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    TVITEMW tvi = {};
+    tvi.mask = TVIF_TEXT;
+    tvi.hItem = (HTREEITEM)item;
+    tvi.pszText = (wchar_t*)(pRemote + 1024);
+    tvi.cchTextMax = 1024;
+    SIZE_T done = 0;
+    DWORD_PTR result = 0;
+    wchar_t text[1024] = {};
+    RECT rc = {};
+    *(HTREEITEM*)&rc = (HTREEITEM)item; // TVM_GETITEMRECT takes the item in the rectangle
+    ::WriteProcessMemory(hProcess, pRemote, &tvi, sizeof(tvi), &done);
+    ::WriteProcessMemory(hProcess, pRemote + 512, &rc, sizeof(rc), &done);
+    if (::SendMessageTimeoutW(hTree, TVM_GETITEMW, 0, (LPARAM)pRemote, SMTO_NORMAL, 5000, &result))
+        ::ReadProcessMemory(hProcess, pRemote + 1024, text, sizeof(text) - sizeof(wchar_t), &done);
+    const bool bRect = ::SendMessageTimeoutW(hTree, TVM_GETITEMRECT, TRUE, (LPARAM)(pRemote + 512), SMTO_NORMAL, 5000,
+                                             &result) && result != 0;
+    ::ReadProcessMemory(hProcess, pRemote + 512, &rc, sizeof(rc), &done);
+    ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    ::CloseHandle(hProcess);
+    RECT rcClient = {};
+    ::GetClientRect(hTree, &rcClient);
+    if (pbInView != nullptr)
+        *pbInView = bRect && rc.top >= 0 && rc.bottom <= rcClient.bottom;
+    return WideToUtf8(text);
 }

@@ -55,6 +55,10 @@ protected:
         ASSERT_TRUE(SetValue("PathList", "P1", m_other));
         ASSERT_TRUE(SetValue("PathList", "SN1", "Other"));
         ASSERT_TRUE(SetValue("PathList", "ID1", "5001"));
+        StartTrovel();
+    }
+    void StartTrovel()
+    {
         m_trovel = std::make_unique<ChildProcess>(TROVEL_EXE, m_dir);
         ASSERT_TRUE(m_trovel->m_bStarted);
         ASSERT_TRUE(WaitUntil([this] { return (m_hFrame = m_trovel->TopWindow(nullptr, "Trovel")) != nullptr; }));
@@ -149,6 +153,25 @@ protected:
     HWND m_hFrame = nullptr, m_hView = nullptr;
 };
 
+// The same with two folders of Windows for favourites, help and then inf: Wine's Browse for Folder
+// does not find a folder below one changed moments before, as the scratch folders are.
+class FolderBrowserEndToEnd : public HotkeyEndToEnd {
+protected:
+    void SetUp() override
+    {
+        HotkeyEndToEnd::SetUp();
+        ::PostMessageW(m_hFrame, kAppClose, 0, 0);
+        ASSERT_TRUE(m_trovel->WaitForExit(15000));
+        wchar_t szWindows[MAX_PATH];
+        ::GetWindowsDirectoryW(szWindows, MAX_PATH);
+        m_windows = WideToUtf8(szWindows);
+        ASSERT_TRUE(SetValue("PathList", "P0", m_windows + "\\help\\"));
+        ASSERT_TRUE(SetValue("PathList", "P1", m_windows + "\\inf\\"));
+        StartTrovel();
+    }
+    std::string m_windows;
+};
+
 // Each kind of dialog, picked for twice (Other, then Target): the second pick takes it to Target, the
 // field holds just the name typed (the folder part replaced, quotes kept), with the focus; then a
 // confirm saves there, or opens the file from there. A dialog that picks folders is only filled:
@@ -173,6 +196,8 @@ TEST_F(HotkeyEndToEnd, APickTakesEachDialogToTheFolderAndKeepsTheTypedName)
         // Titled "Open" by its program: only its missing file-type list tells it from an item open dialog.
         {"item-folders", "Open", "report.txt", false, m_target, m_target.substr(0, m_target.size() - 1)},
         {"vista-folders", "Ordner ausw\xC3\xA4hlen", "report.txt", false, m_target, m_target},
+        // Wine's item dialog that picks folders, under the title it gives itself.
+        {"item-pick", "Select Folder", "report.txt", false, m_target, m_target.substr(0, m_target.size() - 1)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + " [" + c.typed + "]");
@@ -199,6 +224,80 @@ TEST_F(HotkeyEndToEnd, APickTakesEachDialogToTheFolderAndKeepsTheTypedName)
         ASSERT_TRUE(d.program.WaitForExit(15000));
         EXPECT_EQ(ReadResult(), c.result);
     }
+}
+
+// Browse for Folder in each style, its tree starting at the desktop and at the favourites' folder:
+// Ctrl+G and a pick (inf), then a tray pick (help), each show the folder selected in the tree, in
+// view, and in the edit box where there is one; the dialog stays open, and OK returns that folder.
+TEST_F(FolderBrowserEndToEnd, APickSelectsTheFolderInTheTreeOfEachStyleAndOkReturnsIt)
+{
+    for (const char* kind : {"browse-old", "browse-new", "browse-edit"}) {
+        for (const std::string& root : {std::string(), m_windows}) {
+            SCOPED_TRACE(std::string(kind) + " rooted at [" + root + "]");
+            ::DeleteFileW(Utf8ToWide(m_dir + "\\result.txt").c_str());
+            ShownFolderBrowser b(m_dir, kind, root);
+            ASSERT_NE(b.hTree, nullptr);
+            const HWND hEdit = ::GetDlgItem(b.hDialog, 14149);
+            const bool bEditShown = hEdit != nullptr && ::IsWindowVisible(hEdit);
+            EXPECT_EQ(bEditShown, std::string(kind) == "browse-edit");
+
+            Pick(b.hDialog, b.hTree, false);
+            bool bInView = false;
+            EXPECT_TRUE(WaitUntil([&] { return SelectedTreeItem(b.hTree, &bInView) == "inf" && bInView; }, 5000))
+                << SelectedTreeItem(b.hTree);
+            ::PostMessageW(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0); // the tray's
+            EXPECT_TRUE(WaitUntil([&] { return SelectedTreeItem(b.hTree, &bInView) == "help" && bInView; }, 5000))
+                << SelectedTreeItem(b.hTree);
+            if (bEditShown) {
+                EXPECT_EQ(TextOf(hEdit), "help");
+            }
+            ::Sleep(300);
+            EXPECT_TRUE(::IsWindow(b.hDialog)) << "nothing confirmed for the user";
+
+            ::PostMessageW(b.hDialog, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(b.program.WaitForExit(15000));
+            EXPECT_EQ(ReadResult(), m_windows + "\\help");
+        }
+    }
+}
+
+// A favourite outside the tree's root cannot be shown there: the user is told by name, the path is
+// on the clipboard, and the tree keeps what it showed. A pick of the folder already selected stays.
+TEST_F(FolderBrowserEndToEnd, AFolderOutsideTheTreesRootIsToldAndTheTreeKeepsItsSelection)
+{
+    ShownFolderBrowser b(m_dir, "browse-edit", m_windows + "\\help");
+    ASSERT_NE(b.hTree, nullptr);
+    Pick(b.hDialog, b.hTree, true);
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTreeItem(b.hTree) == "help"; }, 5000)) << SelectedTreeItem(b.hTree);
+    Pick(b.hDialog, b.hTree, true);
+    ::Sleep(500);
+    EXPECT_EQ(SelectedTreeItem(b.hTree), "help");
+    EXPECT_EQ(m_trovel->TopWindow("#32770", "Trovel"), nullptr) << "the folder selected already is no failure";
+
+    Pick(b.hDialog, b.hTree, false);
+    const std::string told = ToldInABox();
+    EXPECT_NE(told.find(m_windows + "\\inf\\"), std::string::npos) << told;
+    EXPECT_NE(told.find("is on the clipboard"), std::string::npos) << told;
+    EXPECT_EQ(SelectedTreeItem(b.hTree), "help");
+    ::PostMessageW(b.hDialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(b.program.WaitForExit(15000));
+    EXPECT_EQ(ReadResult(), m_windows + "\\help");
+}
+
+// The item dialog that picks folders, from the tray: filled with the folder, never pressed, and its
+// default button then returns that folder.
+TEST_F(HotkeyEndToEnd, ATrayPickFillsTheItemDialogThatPicksFoldersAndPressesNothing)
+{
+    ShownDialog d(m_dir, "item-pick", "Select Folder", "report.txt");
+    ASSERT_NE(d.hField, nullptr);
+    BringToFront(d.hDialog);
+    ::PostMessageW(m_hView, WM_COMMAND, MAKEWPARAM(5000, 0), 0);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(d.hField) == m_target; }, 5000)) << TextOf(d.hField);
+    ::Sleep(300);
+    EXPECT_TRUE(::IsWindow(d.hDialog)) << "nothing confirmed for the user";
+    ::PostMessageW(d.hDialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(d.program.WaitForExit(15000));
+    EXPECT_EQ(ReadResult(), m_target.substr(0, m_target.size() - 1));
 }
 
 // Notepad: the key is free while its plain window is in front, held while its Save As is, and free

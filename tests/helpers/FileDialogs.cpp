@@ -1,15 +1,20 @@
 // Shows one of the platform's real file dialogs with a name typed in, as another program would, and
 // writes the file name the dialog returned (or "CANCELLED") to a file, in UTF-8, once it closes.
 //
-//   trovel_file_dialogs item-save|item-open|item-folders|old-save|vista-save|vista-open|vista-folders|explorer
+//   trovel_file_dialogs item-save|item-open|item-folders|item-pick|old-save|vista-save|vista-open|vista-folders|
+//                       explorer|other
 //                       RESULT_FILE [TYPED]
+//   trovel_file_dialogs browse-old|browse-new|browse-edit RESULT_FILE [ROOT]
 //
 // TYPED is the name's UTF-8 bytes in hex, so that any name survives the command line; without it,
-// "report.txt".
+// "report.txt". ROOT, in hex the same way, is the folder the Browse for Folder tree starts at; without
+// it, the desktop. That dialog writes the folder it returned.
 //
 // item-save and item-open are the item dialogs (IFileSaveDialog, IFileOpenDialog, with a list of
 // file types as programs give them), item-folders the open one that picks folders (FOS_PICKFOLDERS),
-// titled "Open" as a program may title it;
+// titled "Open" as a program may title it, item-pick the same with the title the platform gives it;
+// browse-old, browse-new and browse-edit are SHBrowseForFolderW in its old style, with
+// BIF_NEWDIALOGSTYLE, and with BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
 // old-save is GetSaveFileName with a hook and without the Explorer style. vista-save and vista-open stand for
 // the item dialogs of Windows Vista to 11, which Wine does not have: see Imitation below.
 // explorer stands for a window of the platform's file manager, titled TYPED: a top-level window of its
@@ -25,6 +30,7 @@
 #include <commdlg.h>
 #include <shobjidl.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -54,7 +60,7 @@ std::string FromHex(const std::string& hex)
     return bytes;
 }
 
-std::string ItemDialog(bool bSave, bool bFolders, const std::wstring& typed)
+std::string ItemDialog(bool bSave, bool bFolders, const std::wstring& typed, bool bOwnTitle = false)
 {
     std::string result = "CANCELLED";
     if (FAILED(::CoInitialize(nullptr)))
@@ -70,7 +76,8 @@ std::string ItemDialog(bool bSave, bool bFolders, const std::wstring& typed)
         FILEOPENDIALOGOPTIONS options = 0;
         pDialog->GetOptions(&options);
         pDialog->SetOptions(options | FOS_PICKFOLDERS); // such a dialog takes no file types
-        pDialog->SetTitle(L"Open");                     // as a program may title it
+        if (!bOwnTitle)
+            pDialog->SetTitle(L"Open"); // as a program may title it
     } else {
         const COMDLG_FILTERSPEC types[] = {{L"Text", L"*.txt"}, {L"All files", L"*.*"}};
         pDialog->SetFileTypes(2, types);
@@ -278,6 +285,28 @@ std::string OtherWindow(const wchar_t* pszClass, const std::wstring& title, bool
     return "CLOSED";
 }
 
+std::string BrowseForFolder(UINT flags, const std::wstring& root)
+{
+    if (FAILED(::CoInitialize(nullptr)))
+        return "NO COM";
+    std::string result = "CANCELLED";
+    BROWSEINFOW info = {};
+    wchar_t szName[MAX_PATH] = {};
+    info.pszDisplayName = szName;
+    info.lpszTitle = L"Choose the folder to keep the files in.";
+    info.ulFlags = flags | BIF_RETURNONLYFSDIRS;
+    if (!root.empty() && FAILED(::SHParseDisplayName(root.c_str(), nullptr, (PIDLIST_ABSOLUTE*)&info.pidlRoot, 0, nullptr)))
+        return "NO ROOT";
+    if (PIDLIST_ABSOLUTE pidl = ::SHBrowseForFolderW(&info)) {
+        wchar_t szPath[MAX_PATH] = {};
+        result = ::SHGetPathFromIDListW(pidl, szPath) ? Utf8(szPath) : std::string("NOT A FOLDER");
+        ::CoTaskMemFree(pidl);
+    }
+    ::CoTaskMemFree((void*)info.pidlRoot);
+    ::CoUninitialize();
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -287,9 +316,14 @@ int main(int argc, char** argv)
     const std::string kind = argv[1];
     const std::wstring typed = Wide(argc == 4 ? FromHex(argv[3]) : std::string("report.txt"));
     ::SetWindowsHookExW(WH_CALLWNDPROCRET, &TellForeground, nullptr, ::GetCurrentThreadId());
-    std::string result = kind == "item-save"      ? ItemDialog(true, false, typed)
+    const std::wstring root = argc == 4 ? typed : std::wstring();
+    std::string result = kind == "browse-old"     ? BrowseForFolder(0, root)
+                         : kind == "browse-new"    ? BrowseForFolder(BIF_NEWDIALOGSTYLE, root)
+                         : kind == "browse-edit"   ? BrowseForFolder(BIF_NEWDIALOGSTYLE | BIF_EDITBOX, root)
+                         : kind == "item-save"     ? ItemDialog(true, false, typed)
                          : kind == "item-open"     ? ItemDialog(false, false, typed)
                          : kind == "item-folders"  ? ItemDialog(false, true, typed)
+                         : kind == "item-pick"     ? ItemDialog(false, true, typed, true)
                          : kind == "old-save"      ? OldStyleSave(typed)
                          : kind == "vista-save"    ? Imitate(true, false, typed)
                          : kind == "vista-open"    ? Imitate(false, false, typed)

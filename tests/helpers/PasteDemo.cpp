@@ -3,7 +3,7 @@
 // picked through Trovel's command in each, and the file-name field before and after; then Trovel's
 // hotkey, Ctrl+G, in Wine's item save dialog and in its item open dialog, and Enter in the menu it
 // opens at the field, which takes the dialog to the folder with the typed name kept; confirmed, each
-// dialog returns the file in that folder.
+// dialog returns the file in that folder; and the favourite picked in a Browse for Folder dialog.
 //
 //   trovel_paste_demo TROVEL_EXE [SHOT_FLAG_FILE]
 //
@@ -12,7 +12,8 @@
 // given a flag file, keeps that dialog up until the file (for the item dialog the file with ".item"
 // added) exists, or 60 seconds, so a screenshot can be taken; then it ends the programs. The hotkey
 // parts print HOTKEY-MENU, HOTKEY-RESULT, OPEN-MENU and OPEN-RESULT the same way, each waiting for
-// the flag file with "." and the tag in lower case added.
+// the flag file with "." and the tag in lower case added. Last, a tray pick in the Browse for Folder
+// dialog prints BROWSE-DIALOG and waits for the flag file with ".browse" added.
 #include "tests/harness/Harness.h"
 #include "tests/helpers/DemoSupport.h"
 #include "tests/support/Shortcuts.h"
@@ -127,6 +128,47 @@ bool HotkeyPart(DWORD trovelPid, const char* pszKind, const char* pszTitle, cons
         ::CloseHandle(program.hProcess);
     }
     return bFilled;
+}
+
+// The platform's Browse for Folder dialog in its new style with the edit box, shown by another
+// program: the favourite picked through Trovel's command shows its folder selected in the tree, and
+// its name in the edit box ("BROWSE-DIALOG"); the user's OK then returns that folder. True when it did.
+bool BrowsePart(HWND hView, const std::string& shotFlag)
+{
+    PROCESS_INFORMATION program = {};
+    const std::string resultFile = WindowsDir() + "\\Temp\\trovel-demo-result.txt";
+    ::DeleteFileA(resultFile.c_str());
+    HWND hDialog = nullptr, hEdit = nullptr;
+    bool bReturned = false;
+    if (!Start(TROVEL_HELPER("trovel_file_dialogs"), program, "C:\\users\\Public", "browse-edit \"" + resultFile + "\"") ||
+        !WaitUntil([&] { return (hDialog = TopWindowOf(program.dwProcessId, "#32770", "Browse for Folder", true)) != nullptr; }) ||
+        !WaitUntil([&] { return (hEdit = ::GetDlgItem(hDialog, 14149)) != nullptr && ::IsWindowVisible(hEdit); })) {
+        std::printf("The Browse for Folder dialog did not appear\n");
+    } else {
+        ::SetForegroundWindow(hDialog);
+        std::printf("The Browse for Folder dialog is open; its folder box: \"%s\"\n", FieldText(hEdit).c_str());
+        std::printf("Picking \"%s\" (command %d) in Trovel's menu\n", kFavouriteName, kFavouriteId);
+        std::fflush(stdout);
+        ::PostMessageA(hView, WM_COMMAND, MAKEWPARAM(kFavouriteId, 0), 0);
+        WaitUntil([&] { return FieldText(hEdit) == kFavouriteName; }, 10000);
+        std::printf("Its tree shows the folder selected; its folder box: \"%s\"\n", FieldText(hEdit).c_str());
+        RECT rc = {};
+        ::GetWindowRect(hDialog, &rc);
+        PrintRect("BROWSE-DIALOG", rc);
+        WaitForShot(shotFlag + ".browse");
+        // The user presses OK: the dialog returns the folder.
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, 0);
+        ::WaitForSingleObject(program.hProcess, 10000);
+        const std::string returned = ReadFileText(resultFile);
+        std::printf("OK pressed, the dialog returned \"%s\"\n", returned.c_str());
+        bReturned = returned + "\\" == kFolder;
+    }
+    if (program.hProcess != nullptr) {
+        ::TerminateProcess(program.hProcess, 0);
+        ::CloseHandle(program.hThread);
+        ::CloseHandle(program.hProcess);
+    }
+    return bReturned;
 }
 
 } // namespace
@@ -255,6 +297,7 @@ int main(int argc, char** argv)
     if (hReport != INVALID_HANDLE_VALUE)
         ::CloseHandle(hReport);
     const bool bHotkeyOpened = HotkeyPart(trovel.dwProcessId, "item-open", "Open", "OPEN", shotFlag);
+    const bool bBrowsed = BrowsePart(hView, shotFlag);
 
     ::PostMessageA(hFrame, kAppClose, 0, 0);
     ::WaitForSingleObject(trovel.hProcess, 10000);
@@ -270,5 +313,7 @@ int main(int argc, char** argv)
         return Fail("the item dialog's field did not get the favourite folder");
     if (!bHotkeySaved)
         return Fail("Ctrl+G in the item save dialog did not take it to the favourite's folder");
-    return bHotkeyOpened ? 0 : Fail("Ctrl+G in the item open dialog did not take it to the favourite's folder");
+    if (!bHotkeyOpened)
+        return Fail("Ctrl+G in the item open dialog did not take it to the favourite's folder");
+    return bBrowsed ? 0 : Fail("the Browse for Folder dialog did not return the favourite's folder");
 }

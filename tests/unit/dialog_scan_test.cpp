@@ -10,6 +10,7 @@
 #include "fw/NestedLoop.h"
 #include "watcher/DialogField.h"
 #include "watcher/PathInjection.h"
+#include "watcher/Recognizer.h"
 #include "watcher/TargetProcess.h"
 #include "watcher/TrovelView.h"
 
@@ -756,6 +757,81 @@ TEST_F(WatcherTest, OpenDialogsGetTheFolderAndAPatternSaveDialogsTheFolderAndThe
         ::DestroyWindow(hDialog);
     }
     EXPECT_TRUE(g_boxes.empty());
+}
+
+// Dialogs that ask for a folder are told from save and open dialogs by their structure, whatever the
+// title: Browse for Folder by its tree 14145 (a direct child, or in the name-space control of the new
+// style on Windows), Wine's item dialog by its ExplorerBrowserControl; that one goes to a folder only
+// while it shows a file-type list, else it may pick folders.
+TEST(DialogKinds, FolderDialogsAreToldApartFromSaveAndOpenDialogsByStructure)
+{
+    RegisterItemParts();
+    for (const char* pszClass : {"ExplorerBrowserControl", "SHBrowseForFolder ShellNameSpace Control"}) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &::DefWindowProcA;
+        wc.hInstance = Instance();
+        wc.lpszClassName = pszClass;
+        ::RegisterClassA(&wc);
+    }
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    struct Part {
+        const char* pszClass;
+        int nID;
+        bool bVisible = true;
+        const char* pszInside = nullptr; // made inside a control of this class
+    };
+    const int kNone = -1;
+    const struct {
+        const char* title;
+        const char* className;
+        std::vector<Part> parts;
+        int nKind;
+        bool bGoes = false;
+        bool bTreeIsField = false;
+    } cases[] = {
+        {"Browse for Folder", "#32770", {{"SysTreeView32", 14145}}, DialogKindOf(DialogSign::FolderTree), false, true},
+        {"Ordner suchen", "#32770", {{"SysTreeView32", 14145, true, "SHBrowseForFolder ShellNameSpace Control"}, {"Edit", 14149}},
+         DialogKindOf(DialogSign::FolderTree), false, true},
+        {"Save As", "#32770", {{"SysTreeView32", 14145}, {"Edit", 1152}}, DialogKindOf(DialogSign::FolderTree), false, true},
+        {"Browse for Folder", "#32770", {{"SysTreeView32", 100}}, kNone},
+        {"Browse for Folder", "#32770", {{"Static", 14145}}, kNone},
+        {"Browse for Folder", "Static", {{"SysTreeView32", 14145}}, kNone},
+        {"Select Folder", "#32770", {{"ExplorerBrowserControl", 0}, {"Edit", 1152}, {"ComboBox", 1136, false}},
+         DialogKindOf(DialogSign::WineItemDialog)},
+        {"Export", "#32770", {{"ExplorerBrowserControl", 0}, {"Edit", 1152}, {"ComboBox", 1136}},
+         DialogKindOf(DialogSign::WineItemDialog), true},
+        {"Save", "#32770", {{"ExplorerBrowserControl", 0}, {"Edit", 1152}, {"ComboBox", 1136, false}},
+         DialogKindOf(DialogSign::TitledSaveEdit), true},
+        {"Open", "#32770", {{"ExplorerBrowserControl", 0}, {"Edit", 1152}, {"ComboBox", 1136}},
+         DialogKindOf(DialogSign::TitledOpenEdit), true},
+        {"Select Folder", "#32770", {{"Edit", 1152}}, kNone},
+        {"Save As", "#32770", {{"ComboBoxEx32", 1148}}, DialogKindOf(DialogSign::TitleRules), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.title) + " " + c.className);
+        HWND hDialog = ::CreateWindowExA(0, c.className, c.title, WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                         Instance(), nullptr);
+        ASSERT_NE(hDialog, nullptr);
+        HWND hTree = nullptr;
+        for (const Part& part : c.parts) {
+            HWND hParent = part.pszInside != nullptr ? Child(hDialog, part.pszInside) : hDialog;
+            HWND hPart = Child(hParent, part.pszClass, part.nID,
+                               part.nID == 1136 ? CBS_DROPDOWNLIST : part.nID == 1148 ? CBS_DROPDOWN : 0);
+            if (!part.bVisible)
+                ::ShowWindow(hPart, SW_HIDE);
+            if (part.nID == 14145)
+                hTree = hPart;
+        }
+        const DialogMatch match = ClassifyDialog(hDialog, c.title, c.className,
+                                                 MatchDialog(OSCLASS_WIN2000, c.title, c.className, ""));
+        EXPECT_EQ(match.nKind, c.nKind);
+        if (match.nKind >= 0) {
+            EXPECT_EQ(GoesToFolder(kDialogKinds[match.nKind], hDialog), c.bGoes);
+            EXPECT_EQ(FindFileNameField(hDialog, kDialogKinds[match.nKind], match.nCtrlId) == hTree, c.bTreeIsField);
+        }
+        ::DestroyWindow(hDialog);
+    }
 }
 
 TEST_F(WatcherTest, FieldIsTheRecordedControlsEditThenTheOtherIdThenTheOneChainEdit)
