@@ -19,17 +19,20 @@ constexpr DWORD kIdleWait = 3000; // ms after the start before reading
 constexpr UINT kAppClose = WM_APP + 0x20;
 const wchar_t kBareClass[] = L"TrovelBareTray";
 
+LRESULT CALLBACK BareProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TIMER)
+        ::KillTimer(hWnd, wParam); // as the program's one start-up tick
+    else if (msg == WM_DESTROY)
+        ::PostQuitMessage(0);
+    return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
 // The bare program: what any tray program has, and no more.
 int RunBareTray()
 {
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = [](HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (msg == WM_TIMER)
-            ::KillTimer(hWnd, wParam); // as the program's one start-up tick
-        else if (msg == WM_DESTROY)
-            ::PostQuitMessage(0);
-        return ::DefWindowProcW(hWnd, msg, wParam, lParam);
-    };
+    wc.lpfnWndProc = &BareProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = kBareClass;
     ::RegisterClassW(&wc);
