@@ -4,7 +4,7 @@
 
 namespace {
 
-// A folder's name may hold '&', which a menu would take for a mnemonic.
+// A folder's or favourite's name may hold '&', which a menu would take for a mnemonic.
 std::string MenuText(const std::string& text)
 {
     std::string escaped;
@@ -29,8 +29,9 @@ std::vector<MenuRow> BuildFolderRows(const CPathList& favourites, const std::vec
     std::vector<MenuRow> rows;
     for (auto it = favourites.rbegin(); it != favourites.rend(); ++it) {
         const PathEntry& entry = **it;
-        // The favourite's own name is the user's, mnemonic and all.
-        rows.push_back({MenuPick::Favourite, (UINT)entry.nID, entry.strName, entry.strPath});
+        if (!IsPathCommandId(entry.nID))
+            continue; // no id was left for it: it stays in the store, out of the menu
+        rows.push_back({MenuPick::Favourite, (UINT)entry.nID, MenuText(entry.strName), entry.strPath});
     }
     if (!openFolders.empty() && !rows.empty())
         rows.push_back(MenuRow());

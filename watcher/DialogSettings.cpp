@@ -32,10 +32,16 @@ DialogSettings ReadDialogSettings(const CRegistryKey& reg)
     return settings;
 }
 
-BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings)
+BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings, const DialogSettings* pShown)
 {
-    BOOL ok = reg.WriteInt(kDialogKey, kHotkeyValue, settings.wHotkey);
-    ok &= reg.WriteInt(kDialogKey, kListValue, settings.bListOpenFolders ? 1 : 0);
-    ok &= reg.WriteInt(kDialogKey, kGoToFolderValue, settings.bGoToFolder ? 1 : 0);
+    const struct { const char* pszName; int nValue, nShown; } values[] = {
+        {kHotkeyValue, settings.wHotkey, pShown != nullptr ? pShown->wHotkey : -1},
+        {kListValue, settings.bListOpenFolders ? 1 : 0, pShown != nullptr ? (pShown->bListOpenFolders ? 1 : 0) : -1},
+        {kGoToFolderValue, settings.bGoToFolder ? 1 : 0, pShown != nullptr ? (pShown->bGoToFolder ? 1 : 0) : -1},
+    };
+    BOOL ok = TRUE;
+    for (const auto& value : values)
+        if (value.nValue != value.nShown)
+            ok &= reg.UpdateInt(kDialogKey, value.pszName, value.nValue);
     return ok;
 }

@@ -137,13 +137,33 @@ void CTrovelView::LoadPathLists()
 
 BOOL CTrovelView::SavePathLists()
 {
-    PathListsSnapshot now = SnapshotOf(m_dialogList, m_pathList);
-    if (now == m_savedLists)
+    const CRegistryKey& reg = AppRegistry();
+    if (SnapshotOf(m_dialogList, m_pathList) == m_savedLists)
         return TRUE;
-    if (!::SavePathLists(AppRegistry(), m_dialogList, m_pathList))
+    // Merged with what the store holds now, so another writer's change to a row this copy did not
+    // change stays; the dialog table is never changed here, so it is left as stored.
+    reg.RestoreIfGone();
+    CDialogList storedDialogs;
+    CPathList stored;
+    std::vector<int> skippedRows;
+    ::LoadPathLists(reg, storedDialogs, stored, &skippedRows);
+    CPathList merged = MergePathLists(m_savedLists.paths, m_pathList, stored);
+    if (!WritePathRows(reg, merged, skippedRows))
         return FALSE; // still different: the exit tries again
-    m_savedLists = std::move(now);
+    FreePathList();
+    m_pathList = std::move(merged);
+    m_savedLists = SnapshotOf(m_dialogList, m_pathList);
     return TRUE;
+}
+
+void CTrovelView::ReloadPathLists()
+{
+    // A change not saved yet (the store refused it) is kept rather than read over.
+    if (!(SnapshotOf(m_dialogList, m_pathList) == m_savedLists))
+        return;
+    FreePathList();
+    FreeDialogList();
+    LoadPathLists();
 }
 
 void CTrovelView::FreePathList()

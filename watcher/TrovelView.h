@@ -113,9 +113,11 @@ public:
 
     // Path list and dialog table.
     void LoadPathLists();
-    // Writes both lists when they differ from what was last read or written, so that a copy that
-    // changed nothing never writes back over another copy's change. FALSE when a write failed.
+    // Writes the path list when it differs from what was last read or written, merged with what is
+    // stored now: only the rows this copy changed are written. FALSE when a write failed.
     BOOL SavePathLists();
+    // Reads both lists afresh, as they are stored now, unless this copy has a change not yet saved.
+    void ReloadPathLists();
     void OnDpiChanged(UINT dpi); // WM_DPICHANGED, from the frame: the tray icon at the new scale
     void FreePathList();
     void FreeDialogList();

@@ -122,14 +122,15 @@ TEST(PathLists, PathListEndsAtTheFirstRowWithoutPathOrName)
         ASSERT_EQ(paths.size(), c.expected);
         if (c.expected == 4) {
             EXPECT_EQ(paths[2]->strPath, *c.third.text1);
-            EXPECT_EQ(paths[2]->nID, c.third.id ? 5002 : 0);
+            EXPECT_EQ(paths[2]->nID, 5002); // stored, or the one id left free
+
             EXPECT_EQ(paths[2]->strName, c.name);
             EXPECT_EQ(paths[3]->strName, "D");
         }
     }
 }
 
-TEST(PathLists, SevenEntriesAreAllLoadedWithTheirIdsGapsIncluded)
+TEST(PathLists, SevenEntriesAreAllLoadedGapsKeptAndOnlyTheFirstFiveIdsGiven)
 {
     ScratchRegistryRoot scratch;
     StoreRows(scratch, "PathList", "P", "SN",
@@ -138,11 +139,15 @@ TEST(PathLists, SevenEntriesAreAllLoadedWithTheirIdsGapsIncluded)
     CDialogList dialogs;
     CPathList paths;
     LoadPathLists(scratch.Key(), dialogs, paths);
+    // Unique stored ids stay, gaps included; the one id left goes to the first row needing one; the
+    // rest get none (0) and stay out of the menu.
     EXPECT_EQ(Describe(paths), (std::vector<std::string>{"C:\\|Root|5000", "C:\\B\\|B|5002", "C:\\C\\|C|5004",
-                                                         "C:\\D\\|D|7", "C:\\E\\|E|-1", "C:\\B\\|B|5002",
+                                                         "C:\\D\\|D|5003", "C:\\E\\|E|0", "C:\\B\\|B|0",
                                                          "D:\\G\\|G|5001"}));
 
     SavePathLists(scratch.Key(), dialogs, paths);
+    EXPECT_EQ(RawValue(HKEY_CURRENT_USER, scratch.Path() + "\\PathList", "ID3"), std::wstring(L"5003") + L'\0');
+    EXPECT_EQ(RawValue(HKEY_CURRENT_USER, scratch.Path() + "\\PathList", "ID4"), std::wstring(L"-1") + L'\0');
     CPathList again;
     LoadPathLists(scratch.Key(), dialogs, again);
     EXPECT_EQ(Describe(again), Describe(paths));
@@ -191,7 +196,7 @@ TEST(PathLists, DialogTableIsCarriedAlongWhole)
                                                 "<WT0>=<" + title60 + ">", "<WT1>=<Open>", "<WT2>=<>"}));
 }
 
-TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
+TEST(PathLists, IdsOutsideTheFavouritesRangeGetFreePathIdsAtLoad)
 {
     using Ids = std::vector<std::string>;
     const struct { const char* label; Ids stored; std::vector<int> loaded; } cases[] = {
@@ -201,7 +206,7 @@ TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
          {5000, 5001, 5002}},
         {"no path id left", {"5000", "5001", "5002", "5003", "5004", "32775"}, {5000, 5001, 5002, 5003, 5004, 0}},
         {"the ids of the folders open in Explorer", {"5100", "5109", "5004"}, {5000, 5001, 5004}},
-        {"ids that run nothing stay as stored", {"1", "-1", "6000", "5004"}, {1, -1, 6000, 5004}},
+        {"ids that would run nothing", {"1", "-1", "6000", "5004"}, {5000, 5001, 5002, 5004}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
