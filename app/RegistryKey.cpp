@@ -81,15 +81,22 @@ std::string RegistryText(DWORD dwType, const BYTE* pData, size_t cbData)
 bool CRegistryKey::QueryValue(const char* pszSubKey, const char* pszName, StoredValue& value) const
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, KEY_READ | m_samView, &hKey) !=
-        ERROR_SUCCESS)
-        return false;
     std::vector<BYTE> data;
-    bool found = ReadRegistryValue(hKey, pszName, value.dwType, data);
-    ::RegCloseKey(hKey);
-    if (!found)
-        return false;
-    m_known[{pszSubKey, pszName}] = {value.dwType, data};
+    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, KEY_READ | m_samView, &hKey) ==
+        ERROR_SUCCESS) {
+        const bool found = ReadRegistryValue(hKey, pszName, value.dwType, data);
+        ::RegCloseKey(hKey);
+        if (!found)
+            return false;
+        m_known[{pszSubKey, pszName}] = {value.dwType, data};
+    } else {
+        // With the key itself gone, the settings are what this run last saw; the next write puts them back.
+        const auto known = m_known.find({pszSubKey, pszName});
+        if (known == m_known.end() || RootExists())
+            return false;
+        value.dwType = known->second.first;
+        data = known->second.second;
+    }
     if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ) {
         value.strText = RegistryText(value.dwType, data.data(), data.size());
     } else if ((value.dwType == REG_DWORD && data.size() >= 1 && data.size() <= 4) ||
@@ -173,16 +180,20 @@ bool CRegistryKey::SetValue(const char* pszSubKey, const char* pszName, DWORD dw
     return true;
 }
 
+BOOL CRegistryKey::RootExists() const
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(m_strKey).c_str(), 0, KEY_QUERY_VALUE | m_samView, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    ::RegCloseKey(hKey);
+    return TRUE;
+}
+
 void CRegistryKey::RestoreIfGone() const
 {
-    if (m_bRestoring || m_bReadOnly || m_known.empty())
+    if (m_bRestoring || m_bReadOnly || m_known.empty() || RootExists())
         return;
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(m_strKey).c_str(), 0, KEY_QUERY_VALUE | m_samView, &hKey) ==
-        ERROR_SUCCESS) {
-        ::RegCloseKey(hKey);
-        return;
-    }
     DWORD disposition = 0;
     if (::RegCreateKeyExW(m_hRoot, Utf8ToWide(m_strKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_WRITE | m_samView, nullptr, &hKey, &disposition) != ERROR_SUCCESS)
@@ -229,14 +240,14 @@ BOOL CRegistryKey::UpdateString(const char* pszSubKey, const char* pszName, cons
     return WriteString(pszSubKey, pszName, value);
 }
 
-BOOL CRegistryKey::UpdateInt(const char* pszSubKey, const char* pszName, int nValue) const
+BOOL CRegistryKey::UpdateInt(const char* pszSubKey, const char* pszName, int nValue, bool bKeepType) const
 {
     StoredValue stored;
     const bool found = QueryValue(pszSubKey, pszName, stored);
     const int nUnlikely = nValue == INT_MIN ? INT_MAX : INT_MIN;
     if (found && ReadInt(pszSubKey, pszName, nUnlikely) == nValue)
         return TRUE;
-    if (!found || stored.dwType != REG_DWORD)
+    if (!found || stored.dwType != REG_DWORD || !bKeepType)
         return WriteInt(pszSubKey, pszName, nValue);
     // An administrator's REG_DWORD stays one.
     RestoreIfGone();

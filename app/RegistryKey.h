@@ -42,13 +42,15 @@ public:
     // Writes only when a read would give something else, so a value that reads the same keeps its
     // type (a REG_EXPAND_SZ path, a REG_DWORD id) and its spelling.
     BOOL UpdateString(const char* pszSubKey, const char* pszName, const std::string& value) const;
-    // A changed integer stored as a REG_DWORD stays one.
-    BOOL UpdateInt(const char* pszSubKey, const char* pszName, int nValue) const;
+    // A changed integer stored as a REG_DWORD stays one, unless bKeepType is false (then it is text).
+    BOOL UpdateInt(const char* pszSubKey, const char* pszName, int nValue, bool bKeepType = true) const;
 
     // When the key itself has gone (a cleaner, another session), writes back everything this run has
     // read or written, so the next write does not leave a key of one value that a start would take
     // as complete. Every write does this first.
     void RestoreIfGone() const;
+    // Whether the key itself is there.
+    BOOL RootExists() const;
 
     // First-run import of the given file (FirstRunFilePath) into the open key hKey. The file is in the
     // encoding DecodeSettingsFile finds. Nothing is cut. FALSE when the file cannot be opened; a file

@@ -143,7 +143,7 @@ BOOL WritePathRows(const CRegistryKey& reg, CPathList& pathList, const std::vect
         ok &= reg.UpdateString(kPathListKey, ValueName("SN", row).c_str(), entry->strName);
         // An entry left without an id keeps what its own row holds; anywhere else it has none.
         if (IsPathCommandId(entry->nID) || entry->nRow != row)
-            ok &= reg.UpdateInt(kPathListKey, ValueName("ID", row).c_str(), entry->nID);
+            ok &= reg.UpdateInt(kPathListKey, ValueName("ID", row).c_str(), entry->nID, false); // as text
         entry->nRow = row++;
     }
     while (skipped(row))

@@ -105,7 +105,26 @@ void CTrovelView::Start()
     // viewer that refuses it, leaves it for the next start).
     if (m_bHelpShown == 0 && AfxGetApp()->WinHelp(kNewUserHelpContext, HELP_CONTEXT))
         AppRegistry().WriteInt("Newbie", "Help", 1);
+    ReportUndecodableSettingsFile();
     ReportUnsavedSettings();
+}
+
+void CTrovelView::ReportUndecodableSettingsFile()
+{
+    const CRegistryKey& reg = AppRegistry();
+    if (reg.m_strUndecodableFile.empty() || ShutdownPending())
+        return;
+    const std::string text = UndecodableFileText(reg.m_strUndecodableFile);
+    reg.m_strUndecodableFile.clear(); // the import ran once; so is it told
+    CDialogShowingScope showing(this);
+    AfxMessageBox(m_hWnd, text, GetTrovelApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::string UndecodableFileText(const std::string& fileName)
+{
+    return "Trovel could not read the settings file " + fileName +
+           ": it is not text in an encoding Trovel knows. Nothing was taken from it; save it again as "
+           "UTF-8 or ANSI text to use it.";
 }
 
 void CTrovelView::ReportUnsavedSettings()
@@ -158,8 +177,9 @@ BOOL CTrovelView::SavePathLists()
 
 void CTrovelView::ReloadPathLists()
 {
-    // A change not saved yet (the store refused it) is kept rather than read over.
-    if (!(SnapshotOf(m_dialogList, m_pathList) == m_savedLists))
+    // A change not saved yet (the store refused it) is kept rather than read over, and so is
+    // everything when the key has gone: the next write puts it back whole.
+    if (!(SnapshotOf(m_dialogList, m_pathList) == m_savedLists) || !AppRegistry().RootExists())
         return;
     FreePathList();
     FreeDialogList();

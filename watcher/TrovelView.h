@@ -126,6 +126,8 @@ public:
 
     // Dialog-showing protocol: flag and tool tip follow the modal dialogs of the program.
     void SetDialogShowing(bool bShowing);
+    // Tells the user that the first-run settings file could not be decoded, naming it.
+    void ReportUndecodableSettingsFile();
     // Tells the user, once per run, when settings could not be saved (the store refused or failed).
     void ReportUnsavedSettings();
     static constexpr const char* kSettingsNotSavedText =
@@ -208,6 +210,9 @@ private:
     CTrovelView* m_pView;
     bool m_bWasShowing;
 };
+
+// What the user is told of a first-run settings file that could not be decoded.
+std::string UndecodableFileText(const std::string& fileName);
 
 // The watcher view: the active view of the main frame, or null.
 CTrovelView* GetTrovelView();
