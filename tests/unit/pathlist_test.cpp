@@ -229,19 +229,18 @@ TEST(PathLists, EveryRowReadAsItCanIdsMadeWholeAndUnreadableRowsKept)
         }
 
         // A save for another reason: the new ids go in as text, the unreadable rows stay as they were.
-        std::vector<std::wstring> skippedBefore;
-        for (int i : c.skipped)
-            for (const char* prefix : {"P", "SN", "ID"})
-                skippedBefore.push_back(RawValue(HKEY_CURRENT_USER, key, (prefix + std::to_string(i)).c_str()) +
-                                        std::to_wstring(RawValueType(HKEY_CURRENT_USER, key, (prefix + std::to_string(i)).c_str())));
+        auto skippedRows = [&] {
+            std::vector<std::wstring> values;
+            for (int i : c.skipped)
+                for (const std::string name : {"P" + std::to_string(i), "SN" + std::to_string(i), "ID" + std::to_string(i)})
+                    values.push_back(RawValue(HKEY_CURRENT_USER, key, name.c_str()) + L"|" +
+                                     std::to_wstring(RawValueType(HKEY_CURRENT_USER, key, name.c_str())));
+            return values;
+        };
+        const std::vector<std::wstring> skippedBefore = skippedRows();
         paths[0]->strName = "Renamed";
         SavePathLists(scratch.Key(), dialogs, paths);
-        std::vector<std::wstring> skippedAfter;
-        for (int i : c.skipped)
-            for (const char* prefix : {"P", "SN", "ID"})
-                skippedAfter.push_back(RawValue(HKEY_CURRENT_USER, key, (prefix + std::to_string(i)).c_str()) +
-                                       std::to_wstring(RawValueType(HKEY_CURRENT_USER, key, (prefix + std::to_string(i)).c_str())));
-        EXPECT_EQ(skippedAfter, skippedBefore);
+        EXPECT_EQ(skippedRows(), skippedBefore);
         CPathList again;
         std::vector<int> skippedAgain;
         LoadPathLists(scratch.Key(), dialogs, again, &skippedAgain);
