@@ -49,7 +49,7 @@ BOOL WritePathRows(const CRegistryKey& reg, CPathList& pathList, const std::vect
 // Whether an id is one of the favourites' commands, 5000 to 5004.
 bool IsPathCommandId(int nID);
 // Ids as the menu needs them: an id unique and in 5000 to 5004 stays; a missing, repeated or other
-// one gets the lowest free id while one is left, else 0 (no menu item). Entries flagged in pbKeepFirst
+// one gets the lowest free id while one is left, else 0 (no menu item). Entries flagged in bKeepFirst
 // keep their ids before the others are looked at.
 void MakeIdsWhole(CPathList& pathList, const std::vector<bool>& bKeepFirst = {});
 
