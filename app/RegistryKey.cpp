@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <climits>
 
+const wchar_t kFillingValue[] = L"Filling";
+
 bool ParseDecimal(const char* pszText, int& nValue)
 {
     const char* p = pszText;
@@ -31,6 +33,7 @@ BOOL CRegistryKey::OpenRoot(HKEY* phKey, DWORD* pdwDisposition, HKEY hive, const
 {
     m_strKey = pszPath;
     m_hRoot = hive;
+    m_known.clear(); // what was seen of another key is nothing to restore here
     return ::RegCreateKeyExW(hive, Utf8ToWide(pszPath).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                              KEY_WRITE | m_samView, nullptr, phKey, pdwDisposition) == ERROR_SUCCESS;
 }
@@ -78,18 +81,33 @@ std::string RegistryText(DWORD dwType, const BYTE* pData, size_t cbData)
 bool CRegistryKey::QueryValue(const char* pszSubKey, const char* pszName, StoredValue& value) const
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, KEY_READ | m_samView, &hKey) !=
-        ERROR_SUCCESS)
-        return false;
     std::vector<BYTE> data;
-    bool found = ReadRegistryValue(hKey, pszName, value.dwType, data);
-    ::RegCloseKey(hKey);
-    if (!found)
-        return false;
+    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, KEY_READ | m_samView, &hKey) ==
+        ERROR_SUCCESS) {
+        const bool found = ReadRegistryValue(hKey, pszName, value.dwType, data);
+        ::RegCloseKey(hKey);
+        if (!found)
+            return false;
+        m_known[{pszSubKey, pszName}] = {value.dwType, data};
+    } else {
+        // With the key itself gone, the settings are what this run last saw; the next write puts them back.
+        const auto known = m_known.find({pszSubKey, pszName});
+        if (known == m_known.end() || RootExists())
+            return false;
+        value.dwType = known->second.first;
+        data = known->second.second;
+    }
     if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ) {
         value.strText = RegistryText(value.dwType, data.data(), data.size());
-    } else if (value.dwType == REG_DWORD && data.size() >= sizeof(DWORD)) {
-        std::memcpy(&value.dwNumber, data.data(), sizeof(DWORD));
+    } else if ((value.dwType == REG_DWORD && data.size() >= 1 && data.size() <= 4) ||
+               (value.dwType == REG_QWORD && data.size() >= 1 && data.size() <= 8)) {
+        // Little-endian, as short as an editor left it; a QWORD beyond 32 bits is no value of ours.
+        unsigned long long number = 0;
+        std::memcpy(&number, data.data(), data.size());
+        if (number <= 0xFFFFFFFFull) {
+            value.dwNumber = (DWORD)number;
+            value.bNumber = true;
+        }
     }
     return true;
 }
@@ -99,7 +117,7 @@ int CRegistryKey::ReadInt(const char* pszSubKey, const char* pszName, int nDefau
     StoredValue stored;
     if (!QueryValue(pszSubKey, pszName, stored))
         return nDefault;
-    if (stored.dwType == REG_DWORD)
+    if (stored.bNumber)
         return (int)stored.dwNumber;
     int value = 0;
     if ((stored.dwType != REG_SZ && stored.dwType != REG_EXPAND_SZ) || !ParseDecimal(stored.strText.c_str(), value))
@@ -121,22 +139,91 @@ BOOL CRegistryKey::ValueExists(const char* pszSubKey, const char* pszName) const
     return QueryValue(pszSubKey, pszName, stored);
 }
 
-BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const std::string& value) const
+CRegistryKey::TextRead CRegistryKey::ReadText(const char* pszSubKey, const char* pszName, std::string& text) const
+{
+    StoredValue stored;
+    if (!QueryValue(pszSubKey, pszName, stored)) {
+        // Present but not readable (access, a read that keeps failing) is no missing value.
+        return ValueListed(pszSubKey, pszName) ? TextRead::NotText : TextRead::Missing;
+    }
+    if (stored.dwType != REG_SZ && stored.dwType != REG_EXPAND_SZ)
+        return TextRead::NotText;
+    text = stored.strText;
+    return TextRead::Text;
+}
+
+bool CRegistryKey::ValueListed(const char* pszSubKey, const char* pszName) const
 {
     HKEY hKey = nullptr;
-    LONG status = ERROR_ACCESS_DENIED;
-    if (!m_bReadOnly &&
-        ::RegCreateKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_WRITE | m_samView, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
-        const std::wstring wide = Utf8ToWide(value);
-        status = ::RegSetValueExW(hKey, Utf8ToWide(pszName).c_str(), 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(wide.c_str()),
-                                  (DWORD)((wide.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(hKey);
-    }
+    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, KEY_QUERY_VALUE | m_samView, &hKey) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG status = ::RegQueryValueExW(hKey, Utf8ToWide(pszName).c_str(), nullptr, nullptr, nullptr, nullptr);
+    ::RegCloseKey(hKey);
+    return status != ERROR_FILE_NOT_FOUND;
+}
+
+bool CRegistryKey::SetValue(const char* pszSubKey, const char* pszName, DWORD dwType, const BYTE* pData,
+                            DWORD cbData) const
+{
+    if (m_bReadOnly)
+        return false;
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExW(m_hRoot, Utf8ToWide(SubKeyPath(pszSubKey)).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_WRITE | m_samView, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG status = ::RegSetValueExW(hKey, Utf8ToWide(pszName).c_str(), 0, dwType, pData, cbData);
+    ::RegCloseKey(hKey);
     if (status != ERROR_SUCCESS)
+        return false;
+    m_known[{pszSubKey, pszName}] = {dwType, std::vector<BYTE>(pData, pData + cbData)};
+    return true;
+}
+
+BOOL CRegistryKey::RootExists() const
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExW(m_hRoot, Utf8ToWide(m_strKey).c_str(), 0, KEY_QUERY_VALUE | m_samView, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    ::RegCloseKey(hKey);
+    return TRUE;
+}
+
+void CRegistryKey::RestoreIfGone() const
+{
+    if (m_bRestoring || m_bReadOnly || m_known.empty() || RootExists())
+        return;
+    HKEY hKey = nullptr;
+    DWORD disposition = 0;
+    if (::RegCreateKeyExW(m_hRoot, Utf8ToWide(m_strKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_WRITE | m_samView, nullptr, &hKey, &disposition) != ERROR_SUCCESS)
+        return;
+    // Marked while it is written, so a start after a kill half-way takes it for no key at all.
+    const wchar_t one[] = L"1";
+    ::RegSetValueExW(hKey, kFillingValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(one), sizeof(one));
+    m_bRestoring = true;
+    const auto known = m_known;
+    bool ok = true;
+    for (const auto& value : known)
+        ok = SetValue(value.first.first.c_str(), value.first.second.c_str(), value.second.first,
+                      value.second.second.data(), (DWORD)value.second.second.size()) && ok;
+    m_bRestoring = false;
+    if (ok)
+        ::RegDeleteValueW(hKey, kFillingValue);
+    else
         m_bWriteFailed = TRUE;
-    return status == ERROR_SUCCESS;
+    ::RegCloseKey(hKey);
+}
+
+BOOL CRegistryKey::WriteString(const char* pszSubKey, const char* pszName, const std::string& value) const
+{
+    RestoreIfGone();
+    const std::wstring wide = Utf8ToWide(value);
+    const bool ok = SetValue(pszSubKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                             (DWORD)((wide.size() + 1) * sizeof(wchar_t)));
+    if (!ok)
+        m_bWriteFailed = TRUE;
+    return ok;
 }
 
 BOOL CRegistryKey::WriteInt(const char* pszSubKey, const char* pszName, int nValue) const
@@ -153,12 +240,22 @@ BOOL CRegistryKey::UpdateString(const char* pszSubKey, const char* pszName, cons
     return WriteString(pszSubKey, pszName, value);
 }
 
-BOOL CRegistryKey::UpdateInt(const char* pszSubKey, const char* pszName, int nValue) const
+BOOL CRegistryKey::UpdateInt(const char* pszSubKey, const char* pszName, int nValue, bool bKeepType) const
 {
+    StoredValue stored;
+    const bool found = QueryValue(pszSubKey, pszName, stored);
     const int nUnlikely = nValue == INT_MIN ? INT_MAX : INT_MIN;
-    if (ValueExists(pszSubKey, pszName) && ReadInt(pszSubKey, pszName, nUnlikely) == nValue)
+    if (found && ReadInt(pszSubKey, pszName, nUnlikely) == nValue)
         return TRUE;
-    return WriteInt(pszSubKey, pszName, nValue);
+    if (!found || stored.dwType != REG_DWORD || !bKeepType)
+        return WriteInt(pszSubKey, pszName, nValue);
+    // An administrator's REG_DWORD stays one.
+    RestoreIfGone();
+    const DWORD dwValue = (DWORD)nValue;
+    const bool ok = SetValue(pszSubKey, pszName, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+    if (!ok)
+        m_bWriteFailed = TRUE;
+    return ok;
 }
 
 std::string FirstRunFilePath(const std::string& appName)
@@ -176,17 +273,80 @@ std::string FirstRunFilePath(const std::string& appName)
     return WideToUtf8(windowsDir) + "\\" + appName + ".INI";
 }
 
-std::string DecodeSettingsFile(const std::string& bytes, UINT codePage)
+bool IsValidUtf8(const std::string& bytes)
 {
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        return bytes.substr(3);
-    if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
-        std::wstring wide((bytes.size() - 2) / sizeof(wchar_t), L'\0');
-        if (!wide.empty())
-            std::memcpy(&wide[0], bytes.data() + 2, wide.size() * sizeof(wchar_t));
-        return WideToUtf8(wide);
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char c = (unsigned char)bytes[i];
+        size_t extra = 0;
+        unsigned long code = 0, least = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1, code = c & 0x1F, least = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, code = c & 0x0F, least = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, code = c & 0x07, least = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + extra >= bytes.size())
+            return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            const unsigned char t = (unsigned char)bytes[i + k];
+            if ((t & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (t & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += extra + 1;
     }
-    return CodePageToUtf8(bytes, codePage);
+    return true;
+}
+
+namespace {
+// UTF-16 of either byte order as UTF-8; false for an odd byte or a surrogate without its pair.
+bool DecodeUtf16(const std::string& bytes, bool bBigEndian, std::string& text)
+{
+    if (bytes.size() % 2 != 0)
+        return false;
+    std::wstring wide(bytes.size() / 2, L'\0');
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const unsigned char b0 = (unsigned char)bytes[2 * i], b1 = (unsigned char)bytes[2 * i + 1];
+        wide[i] = (wchar_t)(bBigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0);
+    }
+    for (size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF)
+            ++i;
+        else if (wide[i] >= 0xD800 && wide[i] <= 0xDFFF)
+            return false;
+    }
+    text = WideToUtf8(wide);
+    return true;
+}
+}
+
+bool DecodeSettingsFile(const std::string& bytes, UINT codePage, std::string& text)
+{
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text = bytes.substr(3);
+        return IsValidUtf8(text) && text.find('\0') == std::string::npos;
+    }
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0)
+        return DecodeUtf16(bytes.substr(2), false, text);
+    if (bytes.compare(0, 2, "\xFE\xFF") == 0)
+        return DecodeUtf16(bytes.substr(2), true, text);
+    if (bytes.find('\0') != std::string::npos)
+        return false; // UTF-16 without its mark, or no text at all
+    bool bAscii = true;
+    for (char c : bytes)
+        bAscii = bAscii && (unsigned char)c < 0x80;
+    // Notepad's UTF-8 has no mark; text in an ANSI code page is seldom also valid UTF-8.
+    text = !bAscii && IsValidUtf8(bytes) ? bytes : CodePageToUtf8(bytes, codePage);
+    return true;
 }
 
 BOOL CRegistryKey::ImportIniFile(HKEY hKey, const std::string& fileName, UINT codePage) const
@@ -194,14 +354,18 @@ BOOL CRegistryKey::ImportIniFile(HKEY hKey, const std::string& fileName, UINT co
     std::string bytes;
     if (fileName.empty() || !ReadWholeFile(fileName, bytes))
         return FALSE;
-    const std::string text = DecodeSettingsFile(bytes, codePage);
+    std::string text;
+    if (!DecodeSettingsFile(bytes, codePage, text)) {
+        m_strUndecodableFile = fileName;
+        return TRUE;
+    }
 
     HKEY hSection = nullptr;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        // A NUL ends a line's text, as it always did.
+        // A NUL (U+0000 in a UTF-16 file) ends a line's text, as it always did.
         const std::string line = text.substr(start, end - start);
         IniLine parsed = ParseIniLine(line.substr(0, line.find('\0')));
         start = end + 1;

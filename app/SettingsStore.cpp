@@ -5,9 +5,6 @@
 
 namespace {
 const char kCompanyKey[] = "Larkfield Software\\";
-// Set on a user's key while it is being filled, cleared when the filling is done: a key that still
-// has it (the filling was killed) is taken as no key at all and filled again.
-const wchar_t kFillingValue[] = L"Filling";
 
 HKEY OpenForReading(HKEY hive, const std::string& path, REGSAM samView)
 {

@@ -5,9 +5,30 @@
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValueName[] = "Trovel";
 
+std::string LongPathOf(const std::string& path)
+{
+    // Absent before Windows 2000 (NT 4.0 then keeps the path as it is).
+    using GetLongPathNameFn = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+    const auto pfnGetLongPathName = AfxGetSystemProc<GetLongPathNameFn>("kernel32.dll", "GetLongPathNameW");
+    if (pfnGetLongPathName == nullptr)
+        return path;
+    const std::wstring wide = Utf8ToWide(path);
+    std::wstring longPath(MAX_PATH, L'\0');
+    DWORD len = pfnGetLongPathName(wide.c_str(), &longPath[0], (DWORD)longPath.size());
+    if (len >= longPath.size()) {
+        longPath.assign(len, L'\0');
+        len = pfnGetLongPathName(wide.c_str(), &longPath[0], (DWORD)longPath.size());
+    }
+    if (len == 0 || len >= longPath.size())
+        return path;
+    longPath.resize(len);
+    return WideToUtf8(longPath);
+}
+
 std::string StartCommandFor(const std::string& exePath)
 {
-    return "\"" + exePath + "\"";
+    // The long form, which the uninstaller and the setup write and compare.
+    return "\"" + LongPathOf(exePath) + "\"";
 }
 
 bool StartsWithWindows()

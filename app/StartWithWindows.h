@@ -9,7 +9,9 @@
 extern const char kRunKeyPath[];   // Software\Microsoft\Windows\CurrentVersion\Run, under HKCU
 extern const char kRunValueName[]; // "Trovel"
 
-// The Run value's text for an exe: its path in double quotes.
+// The long form of a path (GetLongPathNameW), or the path as it is where it cannot be had.
+std::string LongPathOf(const std::string& path);
+// The Run value's text for an exe: its long path in double quotes.
 std::string StartCommandFor(const std::string& exePath);
 
 // Whether the value is there, whatever copy of Trovel it names.

@@ -374,6 +374,10 @@ Section "Uninstall"
     Quit
   ${EndIf}
 
+  ; Trovel started through a short (8.3) path may have stored that form: both are asked for while the
+  ; exe is still there to name.
+  GetFullPathName /SHORT $R8 "$INSTDIR\Trovel.exe"
+  System::Call 'kernel32::GetLongPathNameW(w "$INSTDIR\Trovel.exe", w .R9, i ${NSIS_MAX_STRLEN}) i .r1'
   Delete "$INSTDIR\Trovel.exe"
   Delete "$INSTDIR\Trovel.chm"
   Delete "$INSTDIR\README.txt"
@@ -390,6 +394,8 @@ Section "Uninstall"
   ; The Run value, when it starts this installation's Trovel (a portable copy's stays).
   ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
   ${If} $0 == '"$INSTDIR\Trovel.exe"'
+  ${OrIf} $0 == '"$R8"'
+  ${OrIf} $0 == '"$R9"'
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   ${EndIf}
 

@@ -4,6 +4,7 @@
 #include "prefs/FolderTree.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -27,18 +28,6 @@ BOOL WriteRow(const CRegistryKey& reg, const char* pszKey, const char* pszTextPr
     return ok;
 }
 
-// What a name read gives when the stored name is there but no text (a value of another type): not a
-// text a name can hold, so it is told apart from the empty name that ends the list.
-const char kNameUnreadable[] = "\n";
-
-// The folder's own name, for a favourite whose stored name cannot be read as text; it would
-// otherwise end the list and lose every later one.
-std::string NameForUnreadable(const std::string& path)
-{
-    std::string folder = path;
-    if (!folder.empty() && folder.back() == '\\')
-        folder.erase(folder.size() - 1);
-    return EntryNameForPath(folder);
 }
 
 bool IsPathCommandId(int nID)
@@ -46,39 +35,30 @@ bool IsPathCommandId(int nID)
     // Compared unsigned, so a negative id is outside the range.
     return (unsigned)nID - ID_PATH_FIRST <= (unsigned)(ID_PATH_LAST - ID_PATH_FIRST);
 }
-}
 
-bool IsOtherCommandId(int nID)
-{
-    // A menu item's choice reaches the view as the low word of its id.
-    const UINT command = LOWORD((UINT)nID);
-    if (command == ID_PREFERENCES || command == ID_HELP_TOPICS || command == ID_SHUTDOWN)
-        return true;
-    if (command >= 0xE000 && command <= 0xEFFF) // the framework's standard commands (About, Exit, help...)
-        return true;
-    if (command == ID_JUST_LEFT_FOLDER || (command >= ID_OPEN_FOLDER_FIRST && command <= ID_OPEN_FOLDER_LAST) ||
-        (command >= ID_RECENT_FOLDER_FIRST && command <= ID_RECENT_FOLDER_LAST)) // the listed folders
-        return true;
-    return IsPathCommandId((int)command) && command != (UINT)nID; // another entry's command
-}
-
-void GiveCommandIdsFreePathIds(CPathList& pathList)
+void MakeIdsWhole(CPathList& pathList, const std::vector<bool>& bKeepFirst)
 {
     bool used[ID_PATH_LAST - ID_PATH_FIRST + 1] = {};
-    for (const auto& entry : pathList)
-        if (IsPathCommandId(entry->nID))
-            used[entry->nID - ID_PATH_FIRST] = true;
-    for (auto& entry : pathList) {
-        if (!IsOtherCommandId(entry->nID))
+    std::vector<bool> kept(pathList.size(), false);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t i = 0; i < pathList.size(); ++i) {
+            const bool first = i < bKeepFirst.size() && bKeepFirst[i];
+            const int nID = pathList[i]->nID;
+            if ((pass == 0) == first && IsPathCommandId(nID) && !used[nID - ID_PATH_FIRST])
+                kept[i] = used[nID - ID_PATH_FIRST] = true;
+        }
+    }
+    for (size_t i = 0; i < pathList.size(); ++i) {
+        if (kept[i])
             continue;
-        int nFree = 0; // with every path id taken, an id no command has: the item then does nothing
-        for (int i = 0; i <= ID_PATH_LAST - ID_PATH_FIRST && nFree == 0; ++i) {
-            if (!used[i]) {
-                used[i] = true;
-                nFree = ID_PATH_FIRST + i;
+        int nFree = 0; // none left: the entry stays in the store but has no menu item
+        for (int k = 0; k <= ID_PATH_LAST - ID_PATH_FIRST && nFree == 0; ++k) {
+            if (!used[k]) {
+                used[k] = true;
+                nFree = ID_PATH_FIRST + k;
             }
         }
-        entry->nID = nFree;
+        pathList[i]->nID = nFree;
     }
 }
 
@@ -107,7 +87,27 @@ PathListsSnapshot SnapshotOf(const CDialogList& dialogList, const CPathList& pat
     return snapshot;
 }
 
-void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& pathList)
+namespace {
+enum class RowRead { Entry, Skipped, End };
+
+RowRead ReadPathRow(const CRegistryKey& reg, int i, PathEntry& entry)
+{
+    using TextRead = CRegistryKey::TextRead;
+    const TextRead path = reg.ReadText(kPathListKey, ValueName("P", i).c_str(), entry.strPath);
+    if (path == TextRead::Missing || (path == TextRead::Text && entry.strPath.empty()))
+        return RowRead::End;
+    const TextRead name = reg.ReadText(kPathListKey, ValueName("SN", i).c_str(), entry.strName);
+    if (name == TextRead::Missing || (name == TextRead::Text && entry.strName.empty()))
+        return RowRead::End;
+    if (path == TextRead::NotText || name == TextRead::NotText)
+        return RowRead::Skipped; // kept as it is: no save writes over it
+    entry.nID = reg.ReadInt(kPathListKey, ValueName("ID", i).c_str(), 0);
+    entry.nRow = i;
+    return RowRead::Entry;
+}
+}
+
+void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& pathList, std::vector<int>* pSkippedRows)
 {
     for (size_t i = 0;; ++i) {
         std::string title = reg.ReadString(kDialogListKey, ValueName("WT", i).c_str(), "");
@@ -117,36 +117,90 @@ void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& 
             break;
         dialogList.push_back(MakeDialogEntry(title, className, nID));
     }
-    for (size_t i = 0;; ++i) {
-        std::string path = reg.ReadString(kPathListKey, ValueName("P", i).c_str(), "");
-        std::string name = reg.ReadString(kPathListKey, ValueName("SN", i).c_str(), kNameUnreadable);
-        int nID = reg.ReadInt(kPathListKey, ValueName("ID", i).c_str(), 0);
-        if (path.empty() || name.empty())
+    for (int i = 0;; ++i) {
+        PathEntry entry;
+        const RowRead read = ReadPathRow(reg, i, entry);
+        if (read == RowRead::End)
             break;
-        if (name == kNameUnreadable) {
-            // A missing name ends the list as before; one that is no text keeps its favourite.
-            if (!reg.ValueExists(kPathListKey, ValueName("SN", i).c_str()))
-                break;
-            name = NameForUnreadable(path);
-        }
-        pathList.push_back(std::make_unique<PathEntry>(PathEntry{path, name, nID}));
+        if (read == RowRead::Skipped && pSkippedRows != nullptr)
+            pSkippedRows->push_back(i);
+        if (read == RowRead::Entry)
+            pathList.push_back(std::make_unique<PathEntry>(std::move(entry)));
     }
-    // A stored id that is a command of the program would run it when the favourite is picked
-    // (32775 shuts the program down).
-    GiveCommandIdsFreePathIds(pathList);
+    // Two favourites of one id would paste the first one's folder; one without an id, nothing.
+    MakeIdsWhole(pathList);
+}
+
+BOOL WritePathRows(const CRegistryKey& reg, CPathList& pathList, const std::vector<int>& skippedRows)
+{
+    auto skipped = [&](int row) { return std::find(skippedRows.begin(), skippedRows.end(), row) != skippedRows.end(); };
+    BOOL ok = TRUE;
+    int row = 0;
+    for (auto& entry : pathList) {
+        while (skipped(row))
+            ++row;
+        ok &= reg.UpdateString(kPathListKey, ValueName("P", row).c_str(), entry->strPath);
+        ok &= reg.UpdateString(kPathListKey, ValueName("SN", row).c_str(), entry->strName);
+        // An entry left without an id keeps what its own row holds; anywhere else it has none.
+        if (IsPathCommandId(entry->nID) || entry->nRow != row)
+            ok &= reg.UpdateInt(kPathListKey, ValueName("ID", row).c_str(), entry->nID, false); // as text
+        entry->nRow = row++;
+    }
+    while (skipped(row))
+        ++row;
+    ok &= WriteRow(reg, kPathListKey, "P", "SN", row, "", "", 0);
+    return ok;
 }
 
 BOOL SavePathLists(const CRegistryKey& reg, const CDialogList& dialogList, const CPathList& pathList)
 {
+    reg.RestoreIfGone();
     BOOL ok = TRUE;
     size_t i = 0;
     for (const auto& row : dialogList)
         ok &= WriteRow(reg, kDialogListKey, "WT", "CN", i++, row->strTitle, row->strClass, row->nID);
     ok &= WriteRow(reg, kDialogListKey, "WT", "CN", i, "", "", 0);
 
-    i = 0;
+    CDialogList storedDialogs;
+    CPathList stored, copy;
+    std::vector<int> skippedRows;
+    LoadPathLists(reg, storedDialogs, stored, &skippedRows);
     for (const auto& entry : pathList)
-        ok &= WriteRow(reg, kPathListKey, "P", "SN", i++, entry->strPath, entry->strName, entry->nID);
-    ok &= WriteRow(reg, kPathListKey, "P", "SN", i, "", "", 0);
+        copy.push_back(std::make_unique<PathEntry>(*entry));
+    ok &= WritePathRows(reg, copy, skippedRows);
     return ok;
+}
+
+CPathList MergePathLists(const std::vector<PathEntry>& base, const CPathList& mine, const CPathList& stored)
+{
+    auto inBase = [&](int nRow) -> const PathEntry* {
+        for (const PathEntry& entry : base)
+            if (nRow >= 0 && entry.nRow == nRow)
+                return &entry;
+        return nullptr;
+    };
+    auto inStore = [&](int nRow) -> const PathEntry* {
+        for (const auto& entry : stored)
+            if (nRow >= 0 && entry->nRow == nRow)
+                return entry.get();
+        return nullptr;
+    };
+    CPathList merged;
+    std::vector<bool> bStoredAsIs;
+    for (const auto& entry : mine) {
+        const PathEntry* pBase = inBase(entry->nRow);
+        const PathEntry* pStored = inStore(entry->nRow);
+        const bool untouched =
+            pBase != nullptr && pBase->strPath == entry->strPath && pBase->strName == entry->strName;
+        merged.push_back(std::make_unique<PathEntry>(untouched && pStored != nullptr ? *pStored : *entry));
+        bStoredAsIs.push_back(untouched && pStored != nullptr);
+    }
+    for (const auto& entry : stored) {
+        if (inBase(entry->nRow) == nullptr) {
+            merged.push_back(std::make_unique<PathEntry>(*entry));
+            bStoredAsIs.push_back(true);
+        }
+    }
+    MakeIdsWhole(merged, bStoredAsIs);
+    return merged;
 }

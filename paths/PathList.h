@@ -16,6 +16,7 @@ struct PathEntry {
     std::string strPath;
     std::string strName;
     int nID = 0;
+    int nRow = -1; // the "PathList" row it was read from or last written to; -1 for a new one
 };
 
 // One row of the dialog table, carried along with the path list untouched.
@@ -32,18 +33,31 @@ bool operator==(const DialogEntry& a, const DialogEntry& b);
 using CPathList = std::vector<std::unique_ptr<PathEntry>>;
 using CDialogList = std::vector<std::unique_ptr<DialogEntry>>;
 
-// Appends the rows stored under "PtrList" and the entries stored under "PathList".
-void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& pathList);
-// Writes both lists, each closed by a terminator row ("", "", 0); every value is written even when
-// one fails, and only where the registry holds something else (a value that reads the same keeps its
-// type). FALSE when any write failed.
+// Appends the rows stored under "PtrList" and the entries stored under "PathList". A path row with a
+// path or name of another type is skipped (pSkippedRows, when given, receives its index) and the
+// list goes on; the first row without a path or name ends it. Ids are made whole (MakeIdsWhole).
+void LoadPathLists(const CRegistryKey& reg, CDialogList& dialogList, CPathList& pathList,
+                   std::vector<int>* pSkippedRows = nullptr);
+// Writes both lists whole, each closed by a terminator row ("", "", 0), around the path rows a read
+// skips; every value is written even when one fails, and only where the registry holds something
+// else (a value that reads the same keeps its type). FALSE when any write failed.
 BOOL SavePathLists(const CRegistryKey& reg, const CDialogList& dialogList, const CPathList& pathList);
+// The path list alone, into the rows not in skippedRows, in order, then its terminator; each entry's
+// nRow becomes the row it went to. An entry without a path id keeps the id its row holds.
+BOOL WritePathRows(const CRegistryKey& reg, CPathList& pathList, const std::vector<int>& skippedRows);
 
-// Whether a path entry's id would run some command other than its own when its item is picked:
-// one of the program's commands, or another path entry's.
-bool IsOtherCommandId(int nID);
-// Gives each entry whose id is another command the lowest path id no entry has (0 when all are taken).
-void GiveCommandIdsFreePathIds(CPathList& pathList);
+// Whether an id is one of the favourites' commands, 5000 to 5004.
+bool IsPathCommandId(int nID);
+// Ids as the menu needs them: an id unique and in 5000 to 5004 stays; a missing, repeated or other
+// one gets the lowest free id while one is left, else 0 (no menu item). Entries flagged in bKeepFirst
+// keep their ids before the others are looked at.
+void MakeIdsWhole(CPathList& pathList, const std::vector<bool>& bKeepFirst = {});
+
+// The list to store when this copy changed its list from base (as last read or written) while the
+// store came to hold stored: each of mine's entries that the user did not change (same path and name
+// as its base row) is taken as stored now; one changed, or new, is taken as mine; rows stored that
+// base never had (another writer's new ones) are kept after them. Ids made whole, stored ones first.
+CPathList MergePathLists(const std::vector<PathEntry>& base, const CPathList& mine, const CPathList& stored);
 
 // A row of the dialog table; its texts are kept whole, so a save gives back what was read.
 std::unique_ptr<DialogEntry> MakeDialogEntry(const std::string& title, const std::string& className, int nID);

@@ -51,6 +51,7 @@ BOOL CPage1::OnInitDialog()
     m_btnAdd.EnableWindow(FALSE);
     m_btnRemove.EnableWindow(FALSE);
     m_editName.EnableWindow(FALSE);
+    AddToolTips();
 
     SetTimer(IDT_SETUP, kSetupDelay);
     return TRUE;
@@ -71,13 +72,46 @@ void CPage1::OnTimer(UINT_PTR nIDEvent)
             for (const auto& entry : pView->m_pathList) {
                 if (count++ >= MAX_LIST_SIZE)
                     break;
-                m_listPaths.AddString(entry->strPath);
+                const int row = m_listPaths.AddString(entry->strPath);
+                // Which stored row it shows, so OK can tell the rows the user left alone.
+                m_listPaths.SendMessage(LB_SETITEMDATA, (WPARAM)row, (LPARAM)(entry->nRow + 1));
                 m_listNames.AddString(entry->strName);
             }
         }
         m_bRowsLoaded = true;
     }
     Default();
+}
+
+void CPage1::AddToolTips()
+{
+    // The icon buttons' texts are hidden by BS_ICON; they are what a screen reader announces, and
+    // the tips show the same words.
+    HWND hTips = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, AfxGetResourceHandle(), nullptr);
+    if (hTips == nullptr)
+        return;
+    for (CButton* pButton : {&m_btnAdd, &m_btnRemove}) {
+        std::wstring text = Utf8ToWide(ToolTipText(AfxGetWindowText(pButton->m_hWnd)));
+        TOOLINFOW tool = {};
+        tool.cbSize = TTTOOLINFOW_V1_SIZE; // the size every version of the control takes
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_hWnd;
+        tool.uId = (UINT_PTR)pButton->m_hWnd;
+        tool.lpszText = &text[0];
+        ::SendMessageW(hTips, TTM_ADDTOOLW, 0, (LPARAM)&tool);
+    }
+}
+
+std::string ToolTipText(const std::string& caption)
+{
+    std::string text;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i; // "&&" stands for one '&'
+        text += caption[i];
+    }
+    return text;
 }
 
 // ---- Rows and enabling rules ----
@@ -162,8 +196,9 @@ void CPage1::OnRemove()
     m_listPaths.SetCurSel(row);
 
     if (m_listPaths.GetCount() == 0) {
+        // The focus leaves the button about to be disabled for a control the user can see and use.
+        m_treeFolders.SetFocus();
         m_btnRemove.EnableWindow(FALSE);
-        m_btnFocus.SetFocus();
         m_strPath.clear();
         m_strName.clear();
         m_editName.EnableWindow(FALSE);
@@ -252,6 +287,7 @@ void CPage1::OnOK()
                 entry->strPath = path;
                 entry->strName = name;
                 entry->nID = ID_PATH_FIRST + i;
+                entry->nRow = (int)m_listPaths.SendMessage(LB_GETITEMDATA, (WPARAM)i) - 1;
                 pView->m_pathList.push_back(std::move(entry));
             }
         }

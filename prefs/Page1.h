@@ -7,6 +7,9 @@
 #include "prefs/FolderTree.h"
 #include "res/resource.h"
 
+// A caption as its tool tip or a screen reader shows it: the mnemonic's '&' left out.
+std::string ToolTipText(const std::string& caption);
+
 class CPage1 : public CPropertyPage {
 public:
     CPage1();
@@ -47,6 +50,9 @@ public:
     std::string GetItemPath(HTREEITEM hItem);
     void FreeItemData(HTREEITEM hItem);
     void ReleaseTree();
+
+    // Tool tips for the icon buttons, from their (hidden) captions.
+    void AddToolTips();
 
     // The rows and the enabling rules.
     BOOL CanAddMore(BOOL bWarn);

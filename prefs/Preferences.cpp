@@ -17,6 +17,9 @@ void CTrovelView::OnPreferences()
         return;
     }
 
+    // The sheet shows what is stored now: another copy or the user in regedit may have changed it.
+    ReloadPathLists();
+
     CPropertySheet sheet;
     sheet.m_psh.dwFlags |= PSH_NOAPPLYNOW;
     sheet.SetTitle("Preferences");
@@ -52,9 +55,10 @@ void CTrovelView::OnPreferences()
         if (page2.m_bStartWithWindows != startedWithWindows && !SetStartsWithWindows(page2.m_bStartWithWindows != FALSE))
             AfxMessageBox(m_hWnd, "Trovel could not change whether it starts when Windows starts.",
                           GetTrovelApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
+        const DialogSettings shown = m_dialogSettings;
         m_dialogSettings = {page2.m_wHotkey, page2.m_bListOpenFolders, page2.m_bGoToFolder, page2.m_bListRecentFolders,
                             page2.m_bFollowFileManager};
-        WriteDialogSettings(AppRegistry(), m_dialogSettings);
+        WriteDialogSettings(AppRegistry(), m_dialogSettings, &shown);
         StartDialogHotkey(); // the key may have changed: it is registered afresh
     }
     ReportUnsavedSettings();

@@ -78,14 +78,19 @@ bool IsOpenFolderId(UINT nID)
 
 std::vector<MenuRow> BuildFolderRows(const CPathList& favourites, const ListedFolders& listed, MenuFor menu)
 {
+    // A favourite no id was left for stays in the store, out of the menus.
     std::vector<MenuRow> favouriteRows;
     if (menu == MenuFor::Tray) {
-        for (auto it = favourites.rbegin(); it != favourites.rend(); ++it)
-            favouriteRows.push_back({MenuPick::Favourite, (UINT)(*it)->nID, MenuText((*it)->strName), (*it)->strPath});
+        for (auto it = favourites.rbegin(); it != favourites.rend(); ++it) {
+            if (IsPathCommandId((*it)->nID))
+                favouriteRows.push_back({MenuPick::Favourite, (UINT)(*it)->nID, MenuText((*it)->strName), (*it)->strPath});
+        }
     } else {
         // The digit of its place in the list is its key; the user's name follows as typed.
         int nPlace = 0;
         for (const auto& entry : favourites) {
+            if (!IsPathCommandId(entry->nID))
+                continue;
             const std::string key = ++nPlace <= 9 ? "&" + std::to_string(nPlace) + " " : "";
             favouriteRows.push_back({MenuPick::Favourite, (UINT)entry->nID, key + MenuText(entry->strName), entry->strPath});
         }

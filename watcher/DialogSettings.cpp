@@ -36,12 +36,19 @@ DialogSettings ReadDialogSettings(const CRegistryKey& reg)
     return settings;
 }
 
-BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings)
+BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings, const DialogSettings* pShown)
 {
-    BOOL ok = reg.WriteInt(kDialogKey, kHotkeyValue, settings.wHotkey);
-    ok &= reg.WriteInt(kDialogKey, kListValue, settings.bListOpenFolders ? 1 : 0);
-    ok &= reg.WriteInt(kDialogKey, kGoToFolderValue, settings.bGoToFolder ? 1 : 0);
-    ok &= reg.WriteInt(kDialogKey, kRecentValue, settings.bListRecentFolders ? 1 : 0);
-    ok &= reg.WriteInt(kDialogKey, kFollowValue, settings.bFollowFileManager ? 1 : 0);
+    const auto shown = [pShown](BOOL DialogSettings::*pb) { return pShown != nullptr ? (pShown->*pb ? 1 : 0) : -1; };
+    const struct { const char* pszName; int nValue, nShown; } values[] = {
+        {kHotkeyValue, settings.wHotkey, pShown != nullptr ? pShown->wHotkey : -1},
+        {kListValue, settings.bListOpenFolders ? 1 : 0, shown(&DialogSettings::bListOpenFolders)},
+        {kGoToFolderValue, settings.bGoToFolder ? 1 : 0, shown(&DialogSettings::bGoToFolder)},
+        {kRecentValue, settings.bListRecentFolders ? 1 : 0, shown(&DialogSettings::bListRecentFolders)},
+        {kFollowValue, settings.bFollowFileManager ? 1 : 0, shown(&DialogSettings::bFollowFileManager)},
+    };
+    BOOL ok = TRUE;
+    for (const auto& value : values)
+        if (value.nValue != value.nShown)
+            ok &= reg.UpdateInt(kDialogKey, value.pszName, value.nValue);
     return ok;
 }

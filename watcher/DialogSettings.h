@@ -19,4 +19,6 @@ DialogSettings DefaultDialogSettings();
 // Each value falls back to its default when missing or not a valid value; a key without Ctrl, Alt or
 // the Windows key is no hotkey.
 DialogSettings ReadDialogSettings(const CRegistryKey& reg);
-BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings);
+// With pShown, only the values that differ from it are written, each only where the store reads
+// otherwise, so a value nobody changed keeps its type and a missing one stays missing.
+BOOL WriteDialogSettings(const CRegistryKey& reg, const DialogSettings& settings, const DialogSettings* pShown = nullptr);

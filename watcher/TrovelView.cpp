@@ -105,7 +105,26 @@ void CTrovelView::Start()
     // viewer that refuses it, leaves it for the next start).
     if (m_bHelpShown == 0 && AfxGetApp()->WinHelp(kNewUserHelpContext, HELP_CONTEXT))
         AppRegistry().WriteInt("Newbie", "Help", 1);
+    ReportUndecodableSettingsFile();
     ReportUnsavedSettings();
+}
+
+void CTrovelView::ReportUndecodableSettingsFile()
+{
+    const CRegistryKey& reg = AppRegistry();
+    if (reg.m_strUndecodableFile.empty() || ShutdownPending())
+        return;
+    const std::string text = UndecodableFileText(reg.m_strUndecodableFile);
+    reg.m_strUndecodableFile.clear(); // the import ran once; so is it told
+    CDialogShowingScope showing(this);
+    AfxMessageBox(m_hWnd, text, GetTrovelApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::string UndecodableFileText(const std::string& fileName)
+{
+    return "Trovel could not read the settings file " + fileName +
+           ": it is not text in an encoding Trovel knows. Nothing was taken from it; save it again as "
+           "UTF-8 or ANSI text to use it.";
 }
 
 void CTrovelView::ReportUnsavedSettings()
@@ -137,13 +156,34 @@ void CTrovelView::LoadPathLists()
 
 BOOL CTrovelView::SavePathLists()
 {
-    PathListsSnapshot now = SnapshotOf(m_dialogList, m_pathList);
-    if (now == m_savedLists)
+    const CRegistryKey& reg = AppRegistry();
+    if (SnapshotOf(m_dialogList, m_pathList) == m_savedLists)
         return TRUE;
-    if (!::SavePathLists(AppRegistry(), m_dialogList, m_pathList))
+    // Merged with what the store holds now, so another writer's change to a row this copy did not
+    // change stays; the dialog table is never changed here, so it is left as stored.
+    reg.RestoreIfGone();
+    CDialogList storedDialogs;
+    CPathList stored;
+    std::vector<int> skippedRows;
+    ::LoadPathLists(reg, storedDialogs, stored, &skippedRows);
+    CPathList merged = MergePathLists(m_savedLists.paths, m_pathList, stored);
+    if (!WritePathRows(reg, merged, skippedRows))
         return FALSE; // still different: the exit tries again
-    m_savedLists = std::move(now);
+    FreePathList();
+    m_pathList = std::move(merged);
+    m_savedLists = SnapshotOf(m_dialogList, m_pathList);
     return TRUE;
+}
+
+void CTrovelView::ReloadPathLists()
+{
+    // A change not saved yet (the store refused it) is kept rather than read over, and so is
+    // everything when the key has gone: the next write puts it back whole.
+    if (!(SnapshotOf(m_dialogList, m_pathList) == m_savedLists) || !AppRegistry().RootExists())
+        return;
+    FreePathList();
+    FreeDialogList();
+    LoadPathLists();
 }
 
 void CTrovelView::FreePathList()

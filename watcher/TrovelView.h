@@ -124,9 +124,11 @@ public:
 
     // Path list and dialog table.
     void LoadPathLists();
-    // Writes both lists when they differ from what was last read or written, so that a copy that
-    // changed nothing never writes back over another copy's change. FALSE when a write failed.
+    // Writes the path list when it differs from what was last read or written, merged with what is
+    // stored now: only the rows this copy changed are written. FALSE when a write failed.
     BOOL SavePathLists();
+    // Reads both lists afresh, as they are stored now, unless this copy has a change not yet saved.
+    void ReloadPathLists();
     void OnDpiChanged(UINT dpi); // WM_DPICHANGED, from the frame: the tray icon at the new scale
     void FreePathList();
     void FreeDialogList();
@@ -135,6 +137,8 @@ public:
 
     // Dialog-showing protocol: flag and tool tip follow the modal dialogs of the program.
     void SetDialogShowing(bool bShowing);
+    // Tells the user that the first-run settings file could not be decoded, naming it.
+    void ReportUndecodableSettingsFile();
     // Tells the user, once per run, when settings could not be saved (the store refused or failed).
     void ReportUnsavedSettings();
     static constexpr const char* kSettingsNotSavedText =
@@ -225,6 +229,9 @@ private:
     CTrovelView* m_pView;
     bool m_bWasShowing;
 };
+
+// What the user is told of a first-run settings file that could not be decoded.
+std::string UndecodableFileText(const std::string& fileName);
 
 // The watcher view: the active view of the main frame, or null.
 CTrovelView* GetTrovelView();

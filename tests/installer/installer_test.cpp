@@ -419,6 +419,11 @@ TEST(Installer, AllUsersInstallsTheNativeExeRestartsAClosedCopyAndUninstallsLeav
     }
     ASSERT_TRUE(WriteFavourite(HKEY_CURRENT_USER, 0));
     ASSERT_TRUE(WriteText(HKEY_CURRENT_USER, kSibling, "Kept", "yes", 0));
+    // A Run value naming the exe by its short (8.3) path, as an older copy started that way stored it.
+    char shortExe[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameA((dir + "Trovel.exe").c_str(), shortExe, MAX_PATH), 0u);
+    ASSERT_NE(std::string(shortExe), dir + "Trovel.exe");
+    SetRunValue("\"" + std::string(shortExe) + "\"");
     EXPECT_TRUE(UninstallAnsweringYes(dir + "Uninstall.exe"));
     EXPECT_FALSE(Exists(dir));
     EXPECT_EQ(RunValue(), kMissing);

@@ -29,8 +29,9 @@ TEST_F(PreferencesTest, AddingRowsFromTheTreeUpToFive)
     ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
         EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), (Texts{"N0", "N1", "N2", "N3", "N4"})); // the first five
         EXPECT_EQ(Selected(page), LB_ERR);
-        for (int nID : {IDC_BTN_ADD, IDC_BTN_REMOVE, IDC_EDIT_NAME, IDC_EDIT_PATH})
+        for (int nID : {IDC_BTN_ADD, IDC_BTN_REMOVE, IDC_EDIT_NAME})
             EXPECT_FALSE(Enabled(page, nID)) << nID;
+        EXPECT_TRUE(::GetWindowLongW(Item(page, IDC_EDIT_PATH), GWL_STYLE) & ES_READONLY);
         EXPECT_NE(::SendMessageA(Item(page, IDC_BTN_ADD), BM_GETIMAGE, IMAGE_ICON, 0), 0); // the arrows
         ClickListRow(page.m_listPaths.m_hWnd, 0);
         for (int i = 0; i < 5; ++i)
@@ -106,7 +107,7 @@ TEST_F(PreferencesTest, RemovingRenamingAndTheDesktopNode)
         EXPECT_EQ(ListRows(page.m_listNames.m_hWnd), Texts{});
         EXPECT_EQ(AfxGetWindowText(Item(page, IDC_EDIT_PATH)) + AfxGetWindowText(Item(page, IDC_EDIT_NAME)), "");
         EXPECT_FALSE(Enabled(page, IDC_BTN_REMOVE) || Enabled(page, IDC_EDIT_NAME));
-        EXPECT_EQ(::GetFocus(), Item(page, IDC_BTN_FOCUS));
+        EXPECT_EQ(::GetFocus(), page.m_treeFolders.m_hWnd); // visible, not the hidden button
         Press(hSheet, PSBTN_CANCEL);
     }));
 }
@@ -188,22 +189,50 @@ TEST_F(PreferencesTest, OkKeepsEveryFavouriteTheUserDidNotRemoveAndWritesNothing
         {here + "\\", "Sixth, from a settings file", 5000}, // past the five rows the page shows
     };
     StorePathList(stored);
-    const Texts before = DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList");
+    // Every row's values stored in another form that reads the same (texts as REG_EXPAND_SZ, ids as
+    // REG_DWORD): a rewrite of any one shows in the listing as a plain REG_SZ. Wine drops a write of
+    // the very data a value holds, so rewriting the same form could not be seen.
+    const std::string listKey = m_scratch.Path() + "\\PathList";
+    auto wide = [](const std::string& text) {
+        const std::wstring w = Utf8ToWide(text) + L'\0';
+        return std::string(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(wchar_t));
+    };
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const std::string n = std::to_string(i);
+        const DWORD id = (DWORD)stored[i].nID;
+        ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, listKey, ("P" + n).c_str(), wide(stored[i].strPath), REG_EXPAND_SZ, true));
+        ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, listKey, ("SN" + n).c_str(), wide(stored[i].strName), REG_EXPAND_SZ, true));
+        ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, listKey, ("ID" + n).c_str(),
+                                  std::string(reinterpret_cast<const char*>(&id), sizeof(id)), REG_DWORD, true));
+    }
+    std::vector<PathEntry> loaded = stored;
+    loaded[5].nID = 0; // its id is the first one's, and none is left: kept, but out of the menu
+    const Texts before = DumpKeyTree(HKEY_CURRENT_USER, listKey);
     RemoveTree(drive); // the stick is unplugged: R: no longer answers
 
-    ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) { Press(hSheet, PSBTN_OK); }));
-    EXPECT_EQ(Entries(m_pView->m_pathList), stored);
-    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, m_scratch.Path() + "\\PathList"), before); // unchanged: not written
+    {
+        KeyWatch watch(HKEY_CURRENT_USER, listKey);
+        ASSERT_TRUE(watch.Watching());
+        ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) { Press(hSheet, PSBTN_OK); }));
+        EXPECT_FALSE(watch.Changed()) << "OK without an edit sets no value, not even to what it held";
+    }
+    EXPECT_EQ(Entries(m_pView->m_pathList), loaded);
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, listKey), before);
 
-    // A real edit writes the rows; the ones nobody removed are all still there.
+    // A real edit writes that row's name and nothing else; the ones nobody removed are all still there.
     ASSERT_TRUE(WithPreferences([&](HWND hSheet, CPage1& page) {
         ClickListRow(page.m_listPaths.m_hWnd, 0);
         TypeInto(Item(page, IDC_EDIT_NAME), "Renamed");
         Press(hSheet, PSBTN_OK);
     }));
-    std::vector<PathEntry> renamed = stored;
+    std::vector<PathEntry> renamed = loaded;
     renamed[0].strName = "Renamed";
     EXPECT_EQ(Entries(m_pView->m_pathList), renamed);
+    Texts after = before;
+    for (std::string& line : after)
+        if (line.rfind(":<SN0>=", 0) == 0)
+            line = ":<SN0>=<Renamed>";
+    EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, listKey), after);
     CDialogList dialogs;
     CPathList reloaded;
     LoadPathLists(m_scratch.Key(), dialogs, reloaded);

@@ -45,6 +45,17 @@ TEST(StartWithWindows, WritesTheQuotedPathOfTheRunningExeAndRemovesIt)
 {
     EXPECT_EQ(StartCommandFor("C:\\Program Files\\Trovel\\Trovel.exe"), "\"C:\\Program Files\\Trovel\\Trovel.exe\"");
     EXPECT_EQ(Utf8ToWide(AfxGetModuleFileName(nullptr)), ThisExe());
+    // Started through its short (8.3) path, the value names the long one, as the uninstaller compares.
+    const std::wstring longDir = L"C:\\Trovel Start With Windows " + std::to_wstring(::GetCurrentProcessId());
+    ::CreateDirectoryW(longDir.c_str(), nullptr);
+    const std::wstring longExe = longDir + L"\\Trovel Copy.exe";
+    ::CloseHandle(::CreateFileW(longExe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    wchar_t shortExe[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameW(longExe.c_str(), shortExe, MAX_PATH), 0u);
+    EXPECT_NE(std::wstring(shortExe), longExe);
+    EXPECT_EQ(StartCommandFor(WideToUtf8(shortExe)), "\"" + WideToUtf8(longExe) + "\"");
+    ::DeleteFileW(longExe.c_str());
+    ::RemoveDirectoryW(longDir.c_str());
 
     DWORD type = 0;
     std::wstring text;

@@ -147,3 +147,22 @@ bool SetKeyWritable(HKEY hive, const std::string& keyPath, bool bWritable, REGSA
     ::LocalFree(pSd);
     return ok;
 }
+
+KeyWatch::KeyWatch(HKEY hive, const std::string& keyPath)
+{
+    m_hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (::RegOpenKeyExW(hive, Utf8ToWide(keyPath).c_str(), 0, KEY_NOTIFY, &m_hKey) != ERROR_SUCCESS ||
+        ::RegNotifyChangeKeyValue(m_hKey, FALSE, REG_NOTIFY_CHANGE_LAST_SET, m_hEvent, TRUE) != ERROR_SUCCESS) {
+        if (m_hKey != nullptr)
+            ::RegCloseKey(m_hKey);
+        m_hKey = nullptr;
+    }
+}
+
+KeyWatch::~KeyWatch()
+{
+    if (m_hKey != nullptr)
+        ::RegCloseKey(m_hKey);
+    if (m_hEvent != nullptr)
+        ::CloseHandle(m_hEvent);
+}

@@ -26,3 +26,19 @@ std::vector<std::string> DumpKeyTree(HKEY hive, const std::string& keyPath);
 // Closes the key to writing (values and sub-keys) for everyone, or opens it again, with a DACL;
 // reading stays allowed. Wine checks it whenever the key is opened for writing.
 bool SetKeyWritable(HKEY hive, const std::string& keyPath, bool bWritable, REGSAM samView = 0);
+
+// Watches one key's values (RegNotifyChangeKeyValue): any value set from the start on, even to the data
+// it held, makes Changed() true.
+class KeyWatch {
+public:
+    KeyWatch(HKEY hive, const std::string& keyPath);
+    ~KeyWatch();
+    KeyWatch(const KeyWatch&) = delete;
+    KeyWatch& operator=(const KeyWatch&) = delete;
+    bool Watching() const { return m_hKey != nullptr && m_hEvent != nullptr; }
+    bool Changed() const { return ::WaitForSingleObject(m_hEvent, 0) == WAIT_OBJECT_0; }
+
+private:
+    HKEY m_hKey = nullptr;
+    HANDLE m_hEvent = nullptr;
+};

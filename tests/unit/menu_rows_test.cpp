@@ -134,8 +134,7 @@ TEST(MenuRows, ListedFolderIdsMeetNoCommandAndNoFavourite)
         ids.push_back(nID);
     for (UINT nID : ids) {
         EXPECT_TRUE(IsOpenFolderId(nID)) << nID;
-        EXPECT_TRUE(IsOtherCommandId((int)nID)) << nID << " is not a favourite's";
-        EXPECT_FALSE(nID >= ID_PATH_FIRST && nID <= ID_PATH_LAST) << nID;
+        EXPECT_FALSE(IsPathCommandId((int)nID)) << nID << " is a favourite's";
         for (int i = 0; i < ::GetMenuItemCount(hPopup); ++i)
             EXPECT_NE(::GetMenuItemID(hPopup, i), nID);
     }

@@ -2,12 +2,14 @@
 #include "paths/PathList.h"
 #include "app/RegistryKey.h"
 #include "prefs/FolderTree.h"
+#include "tray/MenuRows.h"
 #include "tests/support/RegistryDump.h"
 #include "tests/support/TestApp.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -122,14 +124,15 @@ TEST(PathLists, PathListEndsAtTheFirstRowWithoutPathOrName)
         ASSERT_EQ(paths.size(), c.expected);
         if (c.expected == 4) {
             EXPECT_EQ(paths[2]->strPath, *c.third.text1);
-            EXPECT_EQ(paths[2]->nID, c.third.id ? 5002 : 0);
+            EXPECT_EQ(paths[2]->nID, 5002); // stored, or the one id left free
+
             EXPECT_EQ(paths[2]->strName, c.name);
             EXPECT_EQ(paths[3]->strName, "D");
         }
     }
 }
 
-TEST(PathLists, SevenEntriesAreAllLoadedWithTheirIdsGapsIncluded)
+TEST(PathLists, SevenEntriesAreAllLoadedGapsKeptAndOnlyTheFirstFiveIdsGiven)
 {
     ScratchRegistryRoot scratch;
     StoreRows(scratch, "PathList", "P", "SN",
@@ -138,14 +141,121 @@ TEST(PathLists, SevenEntriesAreAllLoadedWithTheirIdsGapsIncluded)
     CDialogList dialogs;
     CPathList paths;
     LoadPathLists(scratch.Key(), dialogs, paths);
+    // Unique stored ids stay, gaps included; the one id left goes to the first row needing one; the
+    // rest get none (0) and stay out of the menu.
     EXPECT_EQ(Describe(paths), (std::vector<std::string>{"C:\\|Root|5000", "C:\\B\\|B|5002", "C:\\C\\|C|5004",
-                                                         "C:\\D\\|D|7", "C:\\E\\|E|-1", "C:\\B\\|B|5002",
+                                                         "C:\\D\\|D|5003", "C:\\E\\|E|0", "C:\\B\\|B|0",
                                                          "D:\\G\\|G|5001"}));
 
     SavePathLists(scratch.Key(), dialogs, paths);
+    EXPECT_EQ(RawValue(HKEY_CURRENT_USER, scratch.Path() + "\\PathList", "ID3"), std::wstring(L"5003") + L'\0');
+    EXPECT_EQ(RawValue(HKEY_CURRENT_USER, scratch.Path() + "\\PathList", "ID4"), std::wstring(L"-1") + L'\0');
     CPathList again;
     LoadPathLists(scratch.Key(), dialogs, again);
     EXPECT_EQ(Describe(again), Describe(paths));
+}
+
+// A value as another program may have left it: its type and its bytes exactly.
+struct Typed {
+    DWORD type;
+    std::string bytes;
+};
+Typed Sz(const std::string& text)
+{
+    const std::wstring w = Utf8ToWide(text) + L'\0';
+    return {REG_SZ, std::string(reinterpret_cast<const char*>(w.data()), w.size() * 2)};
+}
+Typed Number(DWORD type, unsigned long long value, size_t size)
+{
+    std::string bytes(size, '\0');
+    std::memcpy(&bytes[0], &value, size);
+    return {type, bytes};
+}
+
+// Rows of every kind: each is read as it can be, ids are made whole, and a row that cannot be read
+// is left out of the menu, keeps the rows after it, and is never written over by a save.
+TEST(PathLists, EveryRowReadAsItCanIdsMadeWholeAndUnreadableRowsKept)
+{
+    using OptTyped = std::optional<Typed>;
+    struct TypedRow { OptTyped path, name, id; };
+    auto row = [](const char* folder, OptTyped id) { return TypedRow{Sz(std::string("C:\\") + folder + "\\"), Sz(folder), id}; };
+    const Typed multi = {REG_MULTI_SZ, Sz("C:\\M\\").bytes + std::string(2, '\0')}, binary = {REG_BINARY, "C:\\B\\"};
+    const struct {
+        const char* label;
+        std::vector<TypedRow> rows;
+        std::vector<std::string> loaded; // folder|name|id in list order
+        std::vector<int> skipped;
+    } cases[] = {
+        {"repeated ids", {row("A", Sz("5000")), row("B", Sz("5000")), row("C", Sz("5001"))},
+         {"C:\\A\\|A|5000", "C:\\B\\|B|5002", "C:\\C\\|C|5001"}, {}},
+        {"missing ids", {row("A", {}), row("B", Sz("5000")), row("C", {})},
+         {"C:\\A\\|A|5001", "C:\\B\\|B|5000", "C:\\C\\|C|5002"}, {}},
+        {"REG_QWORD ids, one past 32 bits", {row("A", Number(REG_QWORD, 5003, 8)), row("B", Number(REG_QWORD, 0x100001388ull, 8))},
+         {"C:\\A\\|A|5003", "C:\\B\\|B|5000"}, {}},
+        {"REG_DWORD of 2, 3 and 1 bytes", {row("A", Number(REG_DWORD, 5001, 2)), row("B", Number(REG_DWORD, 5002, 3)),
+                                            row("C", Number(REG_DWORD, 7, 1))},
+         {"C:\\A\\|A|5001", "C:\\B\\|B|5002", "C:\\C\\|C|5000"}, {}},
+        {"a path of REG_MULTI_SZ between good rows", {row("A", Sz("5000")), {multi, Sz("M"), Sz("5001")}, row("C", Sz("5002"))},
+         {"C:\\A\\|A|5000", "C:\\C\\|C|5002"}, {1}},
+        {"a path of REG_BINARY, a name of REG_BINARY", {{binary, Sz("B"), Sz("5000")}, row("A", Sz("5001")),
+                                                        {Sz("C:\\N\\"), binary, Sz("5003")}, row("D", Sz("5000"))},
+         {"C:\\A\\|A|5001", "C:\\D\\|D|5000"}, {0, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchRegistryRoot scratch;
+        const std::string key = scratch.Path() + "\\PathList";
+        for (size_t i = 0; i < c.rows.size(); ++i) {
+            const std::pair<const char*, const OptTyped*> values[] = {
+                {"P", &c.rows[i].path}, {"SN", &c.rows[i].name}, {"ID", &c.rows[i].id}};
+            for (const auto& v : values)
+                if (v.second->has_value())
+                    ASSERT_TRUE(WriteRawValue(HKEY_CURRENT_USER, key, (v.first + std::to_string(i)).c_str(),
+                                              (*v.second)->bytes, (*v.second)->type, true));
+        }
+        CDialogList dialogs;
+        CPathList paths;
+        std::vector<int> skipped;
+        LoadPathLists(scratch.Key(), dialogs, paths, &skipped);
+        EXPECT_EQ(Describe(paths), c.loaded);
+        EXPECT_EQ(skipped, c.skipped);
+        // The menu: one item per favourite, and a pick of each gives that favourite's own folder.
+        const std::vector<MenuRow> menu = BuildFolderRows(paths, {}, MenuFor::Tray);
+        ASSERT_EQ(menu.size(), paths.size());
+        for (const auto& entry : paths) {
+            const MenuRow* pRow = FindMenuRow(menu, (UINT)entry->nID);
+            ASSERT_NE(pRow, nullptr) << entry->strPath;
+            EXPECT_EQ(pRow->strFolder, entry->strPath);
+        }
+
+        // A save for another reason: the new ids go in as text, the unreadable rows stay as they were.
+        auto skippedRows = [&] {
+            std::vector<std::wstring> values;
+            for (int i : c.skipped)
+                for (const std::string name : {"P" + std::to_string(i), "SN" + std::to_string(i), "ID" + std::to_string(i)})
+                    values.push_back(RawValue(HKEY_CURRENT_USER, key, name.c_str()) + L"|" +
+                                     std::to_wstring(RawValueType(HKEY_CURRENT_USER, key, name.c_str())));
+            return values;
+        };
+        const std::vector<std::wstring> skippedBefore = skippedRows();
+        paths[0]->strName = "Renamed";
+        SavePathLists(scratch.Key(), dialogs, paths);
+        EXPECT_EQ(skippedRows(), skippedBefore);
+        CPathList again;
+        std::vector<int> skippedAgain;
+        LoadPathLists(scratch.Key(), dialogs, again, &skippedAgain);
+        EXPECT_EQ(Describe(again), Describe(paths));
+        EXPECT_EQ(skippedAgain, c.skipped);
+        // Each id reads as given; one made anew went in as text, one that read right kept its form.
+        for (const auto& entry : again) {
+            const std::string name = "ID" + std::to_string(entry->nRow);
+            EXPECT_EQ(scratch.Key().ReadInt("PathList", name.c_str(), -1), entry->nID) << name;
+            if (RawValueType(HKEY_CURRENT_USER, key, name.c_str()) == REG_SZ)
+                EXPECT_EQ(RawValue(HKEY_CURRENT_USER, key, name.c_str()), std::to_wstring(entry->nID) + L'\0');
+        }
+        if (std::string(c.label) == "REG_DWORD of 2, 3 and 1 bytes") // 7 became 5000, as text
+            EXPECT_EQ(RawValue(HKEY_CURRENT_USER, key, "ID2"), std::wstring(L"5000") + L'\0');
+    }
 }
 
 TEST(PathLists, DialogTableEndsAtARowWithoutTextsOrWithAnIdOutside5000To5004)
@@ -191,7 +301,7 @@ TEST(PathLists, DialogTableIsCarriedAlongWhole)
                                                 "<WT0>=<" + title60 + ">", "<WT1>=<Open>", "<WT2>=<>"}));
 }
 
-TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
+TEST(PathLists, IdsOutsideTheFavouritesRangeGetFreePathIdsAtLoad)
 {
     using Ids = std::vector<std::string>;
     const struct { const char* label; Ids stored; std::vector<int> loaded; } cases[] = {
@@ -201,7 +311,7 @@ TEST(PathLists, IdsThatAreCommandsGetFreePathIdsAtLoad)
          {5000, 5001, 5002}},
         {"no path id left", {"5000", "5001", "5002", "5003", "5004", "32775"}, {5000, 5001, 5002, 5003, 5004, 0}},
         {"the ids of the folders open in Explorer", {"5100", "5109", "5004"}, {5000, 5001, 5004}},
-        {"ids that run nothing stay as stored", {"1", "-1", "6000", "5004"}, {1, -1, 6000, 5004}},
+        {"ids that would run nothing", {"1", "-1", "6000", "5004"}, {5000, 5001, 5002, 5004}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -230,7 +340,13 @@ TEST(PathLists, SettingsFileReadsInItsCodePageOrItsByteOrderMarkAndNothingIsCut)
         longNameUtf8 += hyoUtf8;
     }
     const std::wstring wideFile = L"\xFEFF[PathList]\r\nP0=C:\\\x8868\\\r\nSN0=\x00E4\r\nID0=5000\r\n";
-    const struct { const char* label; std::string bytes; UINT cp; std::string path, name; } cases[] = {
+    std::string bigEndian;
+    for (wchar_t ch : wideFile) {
+        bigEndian += (char)(ch >> 8);
+        bigEndian += (char)(ch & 0xFF);
+    }
+    const std::string uebung = "\xC3\x9C" "bung", nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+    const struct { const char* label; std::string bytes; UINT cp; std::string path, name; size_t count = 2; } cases[] = {
         {"code page 932", "[PathList]\nP0=C:\\" + hyo932 + "\\\nSN0=" + longName932 + "\nID0=5000\n", 932,
          "C:\\" + hyoUtf8 + "\\", longNameUtf8},
         {"code page 1252", "[PathList]\nP0=C:\\\xE4\\\nSN0=" + std::string(300, 'n') + "\nID0=5000\n", 1252,
@@ -238,7 +354,14 @@ TEST(PathLists, SettingsFileReadsInItsCodePageOrItsByteOrderMarkAndNothingIsCut)
         {"UTF-8 mark", "\xEF\xBB\xBF[PathList]\r\nP0=C:\\" + hyoUtf8 + "\\\r\nSN0=" + aeUtf8 + "\r\nID0=5000\r\n", 1252,
          "C:\\" + hyoUtf8 + "\\", aeUtf8},
         {"UTF-16 LE mark", std::string(reinterpret_cast<const char*>(wideFile.data()), wideFile.size() * 2), 932,
-         "C:\\" + hyoUtf8 + "\\", aeUtf8},
+         "C:\\" + hyoUtf8 + "\\", aeUtf8, 1}, // its tail is not UTF-16
+        {"UTF-16 BE mark", bigEndian, 1252, "C:\\" + hyoUtf8 + "\\", aeUtf8, 1},
+        {"UTF-8 without a mark, as Notepad saves it", "[PathList]\r\nP0=C:\\" + uebung + "\\" + nihon + "\\\r\nSN0=" + uebung +
+         "\r\nID0=5000\r\n", 1252, "C:\\" + uebung + "\\" + nihon + "\\", uebung},
+        // Not decodable: told, and nothing imported.
+        {"NUL bytes without a UTF-16 mark", std::string("[PathList]\0\nP0=C:\\A\\\0\n", 18), 1252, "", "", 0},
+        {"a UTF-8 mark over bytes that are not UTF-8", "\xEF\xBB\xBF[PathList]\nP0=C:\\\xE4\\\n", 1252, "", "", 0},
+        {"a UTF-16 mark over an odd byte", "\xFF\xFE[\0P\0]", 1252, "", "", 0},
     };
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
@@ -255,12 +378,17 @@ TEST(PathLists, SettingsFileReadsInItsCodePageOrItsByteOrderMarkAndNothingIsCut)
         ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Path().c_str(), 0, KEY_WRITE, &hRoot), ERROR_SUCCESS);
         EXPECT_TRUE(scratch.Key().ImportIniFile(hRoot, file, c.cp));
         ::RegCloseKey(hRoot);
+        EXPECT_EQ(scratch.Key().m_strUndecodableFile, c.count == 0 ? file : "");
         CDialogList dialogs;
         CPathList paths;
         LoadPathLists(scratch.Key(), dialogs, paths);
+        EXPECT_EQ(paths.size(), c.count);
+        if (c.count == 0) {
+            EXPECT_EQ(DumpKeyTree(HKEY_CURRENT_USER, scratch.Path()), std::vector<std::string>{});
+            continue;
+        }
         ASSERT_GE(paths.size(), 1u);
         EXPECT_EQ(Describe(paths)[0], c.path + "|" + c.name + "|5000");
-        EXPECT_EQ(paths.size(), c.label == std::string("UTF-16 LE mark") ? 1u : 2u); // its tail is not UTF-16
     }
     ::DeleteFileW(Utf8ToWide(file).c_str());
 

@@ -216,8 +216,10 @@ TEST_F(FirstRunImport, LinesBecomeKeysAndValuesBelowTheNewRootOnly)
         {"long lines are read whole",
          "[Tree]\nLong=" + std::string(600, 'a') + "\n" + std::string(530, 'x') + "=5\n",
          {"Tree\\", "Tree:<Long>=<" + std::string(600, 'a') + ">", "Tree:<" + std::string(530, 'x') + ">=<5>"}},
-        {"NUL bytes end a line's text", std::string("[Tree]\0junk\nNe\0t=1\nNet=0\n", 25),
-         {"Tree\\", "Tree:<Net>=<0>"}},
+        // NUL bytes without a UTF-16 mark: no text, so nothing comes of it (the start tells the user).
+        {"NUL bytes make it no text file", std::string("[Tree]\0junk\nNe\0t=1\nNet=0\n", 25), {}},
+        {"a NUL in a UTF-16 file ends a line's text",
+         std::string("\xFF\xFE[\0T\0r\0e\0e\0]\0\n\0N\0e\0t\0=\0\x30\0\0\0x\0\n\0", 32), {"Tree\\", "Tree:<Net>=<0>"}},
         {"no final newline", "[Tree]\nNet=0", {"Tree\\", "Tree:<Net>=<0>"}},
         {"a section that cannot be created ends the import",
          "[Tree]\nNet=0\n[\\Outside]\nA=1\n[Later]\nB=2\n", {"Tree\\", "Tree:<Net>=<0>"}},

@@ -25,9 +25,11 @@ TEST(TrayMenu, PathEntriesStandAboveTheProgramCommandsLastFirst)
         {"X, Y, Z", {{"C:\\X\\", "X", 5000}, {"C:\\Y\\", "Y", 5001}, {"C:\\Z\\", "Z", 5002}},
          {"Z #5002", "Y #5001", "X #5000"}},
         {"same name twice, ids with a gap", {{"C:\\", "A", 5000}, {"D:\\", "A", 5002}}, {"A #5002", "A #5000"}},
-        {"seven entries", {{"1", "1", 5000}, {"2", "2", 5001}, {"3", "3", 5002}, {"4", "4", 5003}, {"5", "5", 5004},
+        // Past five, no id is left: those stay in the store, out of the menu. A name's '&' is shown, not
+        // taken for a mnemonic.
+        {"seven entries", {{"1", "R&D", 5000}, {"2", "2", 5001}, {"3", "3", 5002}, {"4", "4", 5003}, {"5", "5", 5004},
                            {"6", "6", 5005}, {"7", "7", 1}},
-         {"7 #1", "6 #5005", "5 #5004", "4 #5003", "3 #5002", "2 #5001", "1 #5000"}},
+         {"5 #5004", "4 #5003", "3 #5002", "2 #5001", "R&&D #5000"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -54,7 +56,7 @@ TEST(TrayMenu, PathEntriesStandAboveTheProgramCommandsLastFirst)
         for (const std::string& item : ProgramCommands())
             expected.push_back(item);
         EXPECT_EQ(DescribeMenu(popup.m_hMenu), expected);
-        EXPECT_EQ(nDefaultPos, (int)c.entries.size() + 1);
+        EXPECT_EQ(nDefaultPos, (int)c.top.size() + 1);
 
         // Built afresh each time: an emptied list shows at once.
         view.FreePathList();
