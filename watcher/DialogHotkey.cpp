@@ -183,10 +183,12 @@ void CDialogHotkey::OnForegroundChanged(HWND hFront)
     if (m_hOwner == nullptr || !IsFollowing())
         return;
     HWND hForeground = hFront != nullptr ? hFront : ::GetForegroundWindow();
-    // Nothing in front is a moment between two windows; focus moves within a window far more often
-    // than windows change: each window is asked about once, except a dialog watched, which may have
-    // become one to take since.
-    if (hForeground == nullptr || (hForeground == m_hLastForeground && hForeground != m_hWatched))
+    // Nothing in front (or the desktop window itself, as Wine reports while a dialog is still hidden)
+    // is a moment between two windows; focus moves within a window far more often than windows
+    // change: each window is asked about once, except a dialog watched, which may have become one to
+    // take since.
+    if (hForeground == nullptr || hForeground == ::GetDesktopWindow() ||
+        (hForeground == m_hLastForeground && hForeground != m_hWatched))
         return;
     const FrontWindow front = m_pfnTest != nullptr ? m_pfnTest(m_pContext, hForeground) : FrontWindow::Other;
     if (front == FrontWindow::PassedOver)

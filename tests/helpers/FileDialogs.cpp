@@ -21,8 +21,8 @@
 // class with two tab windows, the first hidden and the second shown, as Windows 11 keeps its tabs;
 // other for a window of any other program, titled TYPED.
 //
-// Every window of this program that comes to the front says so, as Windows does for every window
-// (EVENT_SYSTEM_FOREGROUND) and Wine does not.
+// With TROVEL_TELL_FRONT set, every window of this program that comes to the front or shows says so,
+// as Windows does for every window (EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_SHOW) and Wine does not.
 // The item dialogs came with Vista; the rest of the build targets older systems.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
@@ -256,8 +256,12 @@ LRESULT CALLBACK TellForeground(int nCode, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT* pMsg = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (nCode == HC_ACTION && pMsg->message == WM_ACTIVATE && LOWORD(pMsg->wParam) != WA_INACTIVE &&
-        ::GetParent(pMsg->hwnd) == nullptr)
+        (::GetWindowLongW(pMsg->hwnd, GWL_STYLE) & WS_CHILD) == 0)
         ::NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, pMsg->hwnd, OBJID_WINDOW, CHILDID_SELF);
+    // Nor does Wine tell that a window has shown, which Windows does too.
+    if (nCode == HC_ACTION && pMsg->message == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS*>(pMsg->lParam)->flags & SWP_SHOWWINDOW) != 0)
+        ::NotifyWinEvent(EVENT_OBJECT_SHOW, pMsg->hwnd, OBJID_WINDOW, CHILDID_SELF);
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
@@ -315,7 +319,9 @@ int main(int argc, char** argv)
         return 2;
     const std::string kind = argv[1];
     const std::wstring typed = Wide(argc == 4 ? FromHex(argv[3]) : std::string("report.txt"));
-    ::SetWindowsHookExW(WH_CALLWNDPROCRET, &TellForeground, nullptr, ::GetCurrentThreadId());
+    wchar_t szTell[4] = {};
+    if (::GetEnvironmentVariableW(L"TROVEL_TELL_FRONT", szTell, 4) > 0)
+        ::SetWindowsHookExW(WH_CALLWNDPROCRET, &TellForeground, nullptr, ::GetCurrentThreadId());
     const std::wstring root = argc == 4 ? typed : std::wstring();
     std::string result = kind == "browse-old"     ? BrowseForFolder(0, root)
                          : kind == "browse-new"    ? BrowseForFolder(BIF_NEWDIALOGSTYLE, root)

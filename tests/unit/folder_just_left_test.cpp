@@ -56,6 +56,8 @@ class FolderJustLeft : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The helpers' windows tell when they come to the front, as every window does on Windows.
+        ::SetEnvironmentVariableW(L"TROVEL_TELL_FRONT", L"1");
         wchar_t szTemp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, szTemp);
         m_dir = WideToUtf8(szTemp) + "trovel-left-" + std::to_string(::GetCurrentProcessId());
@@ -88,6 +90,7 @@ protected:
     }
     void TearDown() override
     {
+        ::SetEnvironmentVariableW(L"TROVEL_TELL_FRONT", nullptr);
         m_first.reset();
         m_second.reset();
         if (m_hFrame != nullptr)

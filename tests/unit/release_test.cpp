@@ -99,7 +99,7 @@ TEST(DialogTemplates, ShellFontAtTheirOriginalSizes)
         {IDD_ABOUTBOX, 262, 151, 12},
         {IDD_TROVEL_FORM, 140, 36, 2},
         {IDD_PAGE1, 347, 250, 14},
-        {IDD_PAGE2, 347, 185, 11},
+        {IDD_PAGE2, 347, 185, 14},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
