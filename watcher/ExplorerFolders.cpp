@@ -344,17 +344,6 @@ std::vector<OpenFolder> ReadOpenWindows(ShellWindowsSource source, void* pContex
     return found;
 }
 
-std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout, int nMax,
-                                         bool* pbCannotCount)
-{
-    if (nMax <= 0) {
-        if (pbCannotCount != nullptr)
-            *pbCannotCount = false;
-        return {};
-    }
-    return OrderOpenFolders(ReadOpenWindows(source, pContext, dwTimeout, pbCannotCount), nMax);
-}
-
 std::string ShownFolderOf(const std::vector<OpenFolder>& found, HWND hFrame)
 {
     const OpenFolder* pAny = nullptr;

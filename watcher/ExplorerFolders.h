@@ -36,11 +36,8 @@ std::vector<std::string> OrderOpenFolders(std::vector<OpenFolder> found, int nMa
 // the threads it holds end unseen when it answers. While an earlier walk is still held so, this
 // gives none and starts no thread. While waiting, messages sent to this thread are
 // answered. A list that cannot count its windows (Wine answers E_NOTIMPL) gives none, and says so
-// in *pbCannotCount: it never will, so the caller need not ask again.
-std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout,
-                                         int nMax = kOpenFoldersMax, bool* pbCannotCount = nullptr);
-
-// The same walk, every folder found with its window and place, unordered.
+// in *pbCannotCount: it never will, so the caller need not ask again. Every folder found comes with
+// its window and place, unordered (OrderOpenFolders puts them in the menus' order).
 std::vector<OpenFolder> ReadOpenWindows(ShellWindowsSource source, void* pContext, DWORD dwTimeout,
                                         bool* pbCannotCount = nullptr);
 // The folder a top-level window shows: its shown tab's, or empty when the walk found none of it.

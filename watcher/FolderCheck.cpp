@@ -1,6 +1,6 @@
 // The bounded check of a folder.
 #include "watcher/FolderCheck.h"
-#include "fw/NestedLoop.h"
+#include "fw/BoundedWork.h"
 #include "fw/TextConv.h"
 
 namespace {
@@ -21,60 +21,40 @@ bool IsFolder(const std::wstring& path)
     return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool OnFixedDisk(const std::wstring& path)
+// Whether the folder is there, asked on a thread of its own.
+class CFolderCheck : public CBoundedWork {
+public:
+    explicit CFolderCheck(std::wstring path) : m_path(std::move(path)) {}
+    bool Found() const { return m_bFolder; } // once the work has finished
+
+protected:
+    void Run() override { m_bFolder = IsFolder(m_path); }
+
+private:
+    const std::wstring m_path;
+    bool m_bFolder = false;
+};
+
+} // namespace
+
+bool OnLocalFixedDisk(const std::wstring& path)
 {
     if (path.size() < 3 || path[1] != L':' || path[2] != L'\\')
         return false; // a share, or a name the system would resolve some other way
     const wchar_t szRoot[] = {path[0], L':', L'\\', L'\0'};
-    return ::GetDriveTypeW(szRoot) == DRIVE_FIXED;
+    const UINT uType = ::GetDriveTypeW(szRoot);
+    return uType == DRIVE_FIXED || uType == DRIVE_RAMDISK;
 }
-
-// Shared by the asking thread and the one that waits: whoever lets go last frees it.
-struct Check {
-    std::wstring path;
-    HANDLE hDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    volatile LONG bFolder = 0;
-    LONG nRefs = 2;
-
-    ~Check()
-    {
-        if (hDone != nullptr)
-            ::CloseHandle(hDone);
-    }
-    void Release()
-    {
-        if (::InterlockedDecrement(&nRefs) == 0)
-            delete this;
-    }
-    static DWORD WINAPI Run(LPVOID pParam)
-    {
-        Check* pCheck = static_cast<Check*>(pParam);
-        ::InterlockedExchange(&pCheck->bFolder, IsFolder(pCheck->path) ? 1 : 0);
-        ::SetEvent(pCheck->hDone);
-        pCheck->Release();
-        return 0;
-    }
-};
-
-} // namespace
 
 BOOL FolderReachable(const std::string& folder, DWORD dwTimeout)
 {
     const std::wstring path = LongForm(Utf8ToWide(folder));
     if (path.empty())
         return FALSE;
-    if (OnFixedDisk(path))
+    if (OnLocalFixedDisk(path))
         return IsFolder(path);
-    Check* pCheck = new Check;
-    pCheck->path = path;
-    HANDLE hThread = pCheck->hDone != nullptr ? ::CreateThread(nullptr, 0, &Check::Run, pCheck, 0, nullptr) : nullptr;
-    if (hThread == nullptr) {
-        delete pCheck;
-        return FALSE;
-    }
-    ::CloseHandle(hThread); // it ends on its own once the system answers
-    const BOOL bAnswered = AfxWaitAnswering(pCheck->hDone, dwTimeout);
-    const BOOL bFolder = bAnswered && ::InterlockedCompareExchange(&pCheck->bFolder, 0, 0) != 0;
+    auto* pCheck = new CFolderCheck(path);
+    const BOOL bFolder = pCheck->RunFor(dwTimeout) && pCheck->Found();
     pCheck->Release();
     return bFolder;
 }

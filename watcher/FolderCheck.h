@@ -13,3 +13,6 @@ constexpr DWORD kFolderCheckTimeout = 2000; // ms
 // own, waited for up to dwTimeout (answering what other threads send meanwhile); a thread that does
 // not answer in time ends on its own, unseen, and the folder counts as out of reach.
 BOOL FolderReachable(const std::string& folder, DWORD dwTimeout = kFolderCheckTimeout);
+// Whether a path lies on a local fixed disk (or a RAM disk), where asking never waits on a server or
+// a drive that has to spin up.
+bool OnLocalFixedDisk(const std::wstring& path);

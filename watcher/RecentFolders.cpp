@@ -1,8 +1,9 @@
 // The Recent folder's shortcuts, newest first, read on a worker thread.
 #include "watcher/RecentFolders.h"
 #include "fw/Com.h"
-#include "fw/NestedLoop.h"
+#include "fw/BoundedWork.h"
 #include "fw/TextConv.h"
+#include "watcher/FolderCheck.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -20,15 +21,6 @@ constexpr DWORD kLinkAttributesOffset = 0x18;
 
 volatile LONG g_nReadsUnderWay = 0;
 
-
-bool OnFixedDisk(const std::wstring& path)
-{
-    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\')
-        return false;
-    const wchar_t szRoot[] = {path[0], L':', L'\\', L'\0'};
-    const UINT uType = ::GetDriveTypeW(szRoot);
-    return uType == DRIVE_FIXED || uType == DRIVE_RAMDISK;
-}
 
 std::wstring PlatformRecentFolder()
 {
@@ -125,8 +117,8 @@ struct LinkFile {
     std::wstring name;
 };
 
-// Shared by the reading thread and the one that waits: whoever lets go last frees it.
-class CRecentRead {
+// The read on its own thread; what it found by the end of the wait is taken, and nothing after.
+class CRecentRead : public CBoundedWork {
 public:
     CRecentRead(std::wstring folder, std::vector<std::string> listedAbove, int nMax)
         : m_folder(std::move(folder)), m_nMax(nMax)
@@ -134,47 +126,11 @@ public:
         for (const std::string& listed : listedAbove)
             m_keys.push_back(FolderKey(listed));
         ::InitializeCriticalSection(&m_lock);
-        m_hDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        ::InterlockedIncrement(&g_nReadsUnderWay);
-    }
-    ~CRecentRead()
-    {
-        if (m_hDone != nullptr)
-            ::CloseHandle(m_hDone);
-        ::DeleteCriticalSection(&m_lock);
-    }
-    CRecentRead(const CRecentRead&) = delete;
-    CRecentRead& operator=(const CRecentRead&) = delete;
-
-    void Release()
-    {
-        if (::InterlockedDecrement(&m_nRefs) == 0)
-            delete this;
     }
 
-    bool Start()
+    std::vector<std::string> ReadFor(DWORD dwTimeout)
     {
-        if (m_hDone == nullptr) {
-            ::InterlockedDecrement(&g_nReadsUnderWay);
-            return false;
-        }
-        ::InterlockedIncrement(&m_nRefs);
-        HANDLE hThread = ::CreateThread(nullptr, 0, &CRecentRead::ThreadProc, this, 0, nullptr);
-        if (hThread == nullptr) {
-            ::InterlockedDecrement(&m_nRefs);
-            ::InterlockedDecrement(&g_nReadsUnderWay);
-            return false;
-        }
-        ::CloseHandle(hThread); // one held by a slow disk ends on its own, unseen
-        return true;
-    }
-
-    std::vector<std::string> Wait(DWORD dwTimeout)
-    {
-        {
-            CNestedLoop wait(CNestedLoop::Wait);
-            AfxWaitAnswering(m_hDone, dwTimeout);
-        }
+        RunFor(dwTimeout);
         ::EnterCriticalSection(&m_lock);
         m_bAbandoned = true;
         std::vector<std::string> found = m_found;
@@ -182,17 +138,18 @@ public:
         return found;
     }
 
-private:
-    static DWORD WINAPI ThreadProc(LPVOID pParam)
+protected:
+    ~CRecentRead() override { ::DeleteCriticalSection(&m_lock); }
+    // Under way while the reader reads: one held by a slow disk keeps the next menus from starting
+    // another.
+    void Run() override
     {
-        auto* pRead = static_cast<CRecentRead*>(pParam);
-        pRead->Read();
+        ::InterlockedIncrement(&g_nReadsUnderWay);
+        Read();
         ::InterlockedDecrement(&g_nReadsUnderWay);
-        ::SetEvent(pRead->m_hDone);
-        pRead->Release();
-        return 0;
     }
 
+private:
     void Read()
     {
         if (m_folder.empty())
@@ -251,7 +208,7 @@ private:
     void Consider(const std::wstring& target, DWORD dwStored)
     {
         DWORD dwAttributes = dwStored;
-        if (OnFixedDisk(target)) {
+        if (OnLocalFixedDisk(target)) {
             // A local target is asked for what it is now; a folder that is gone is no place to go.
             dwAttributes = ::GetFileAttributesW(target.c_str());
             if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
@@ -292,12 +249,10 @@ private:
         return n;
     }
 
-    LONG m_nRefs = 1; // the waiting thread's; the reader adds its own
     std::wstring m_folder;
     const int m_nMax;
     std::vector<std::string> m_keys; // the reader's only
     CRITICAL_SECTION m_lock;
-    HANDLE m_hDone = nullptr;
     // Under m_lock.
     bool m_bAbandoned = false;
     std::vector<std::string> m_found;
@@ -331,9 +286,7 @@ std::vector<std::string> ReadRecentFolders(const std::vector<std::string>& liste
     if (nMax <= 0 || ::InterlockedCompareExchange(&g_nReadsUnderWay, 0, 0) != 0)
         return {};
     auto* pRead = new CRecentRead(recentFolder, listedAbove, nMax);
-    std::vector<std::string> found;
-    if (pRead->Start())
-        found = pRead->Wait(dwTimeout);
+    std::vector<std::string> found = pRead->ReadFor(dwTimeout);
     pRead->Release();
     return found;
 }

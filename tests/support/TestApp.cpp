@@ -1,6 +1,9 @@
 // The application object of the test programs and the scratch settings root.
 #include "tests/support/TestApp.h"
 #include "tests/support/RegistryDump.h"
+#include "fw/DocTemplate.h"
+#include "fw/FrameWnd.h"
+#include "watcher/TrovelView.h"
 
 #include <gtest/gtest.h>
 
@@ -72,4 +75,16 @@ void PumpMessagesFor(DWORD dwMillis)
         }
         ::Sleep(10);
     } while (::GetTickCount() - dwStart < dwMillis);
+}
+
+CTrovelView* NewViewInFrame(CFrameWnd** ppFrame)
+{
+    CCreateContext context;
+    context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
+    CFrameWnd* pFrame = new CFrameWnd;
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context))
+        return nullptr;
+    if (ppFrame != nullptr)
+        *ppFrame = pFrame;
+    return dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
 }

@@ -41,5 +41,11 @@ private:
 // Reads a value straight from the registry: its type and raw text; false when missing.
 bool ReadRawValue(HKEY hive, const std::string& keyPath, const char* pszName, DWORD& type, std::string& data);
 
+class CFrameWnd;
+class CTrovelView;
+// A frame of the main frame's resource holding a new watcher view, made as the program makes them;
+// null when the frame could not be made. The frame, and the view with it, goes with its window.
+CTrovelView* NewViewInFrame(CFrameWnd** ppFrame = nullptr);
+
 // Serves this thread's messages (posted ones, timers, out-of-context window events) for that long.
 void PumpMessagesFor(DWORD dwMillis);

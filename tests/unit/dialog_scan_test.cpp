@@ -186,13 +186,10 @@ protected:
         ::SetCurrentDirectoryA(m_dir.c_str());
         ::DeleteFileA(TracePath().c_str());
 
-        CCreateContext context;
-        context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
-        CFrameWnd* pFrame = new CFrameWnd;
-        ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context));
-        m_hFrame = pFrame->m_hWnd;
-        m_pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+        CFrameWnd* pFrame = nullptr;
+        m_pView = NewViewInFrame(&pFrame);
         ASSERT_NE(m_pView, nullptr);
+        m_hFrame = pFrame->m_hWnd;
         m_hView = m_pView->m_hWnd;
         m_pView->m_nOSClass = OSCLASS_WIN2000;
         // The test's own windows stand for another program's.

@@ -21,6 +21,13 @@
 
 namespace {
 
+// The walk, in the order and number the menus list.
+std::vector<std::string> ReadOpenFolders(ShellWindowsSource source, void* pContext, DWORD dwTimeout,
+                                         int nMax = kOpenFoldersMax, bool* pbCannotCount = nullptr)
+{
+    return OrderOpenFolders(ReadOpenWindows(source, pContext, dwTimeout, pbCannotCount), nMax);
+}
+
 // A real folder below the temporary folder, removed with the object.
 class TempFolder {
 public:

@@ -7,7 +7,6 @@
 #include "tests/e2e/E2eSupport.h"
 #include "tests/support/ShellWindowsFake.h"
 #include "tests/support/TestApp.h"
-#include "fw/DocTemplate.h"
 #include "fw/FrameWnd.h"
 #include "watcher/TrovelView.h"
 
@@ -65,13 +64,10 @@ protected:
                                        Folder("Elsewhere")})
             ::CreateDirectoryW(Utf8ToWide(dir).c_str(), nullptr);
 
-        CCreateContext context;
-        context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
-        CFrameWnd* pFrame = new CFrameWnd;
-        ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context));
-        m_hFrame = pFrame->m_hWnd;
-        m_pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+        CFrameWnd* pFrame = nullptr;
+        m_pView = NewViewInFrame(&pFrame);
         ASSERT_NE(m_pView, nullptr);
+        m_hFrame = pFrame->m_hWnd;
         m_pView->m_pathList.push_back(std::make_unique<PathEntry>(PathEntry{Folder("Fav"), "Fav", 5000}));
         m_pView->m_dialogSettings.bListRecentFolders = FALSE;
 

@@ -152,13 +152,10 @@ TEST(TrayMenu, EachMessageOnTheIconDoesOnlyWhatItAsks)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ScratchRegistryRoot scratch;
-        CCreateContext context;
-        context.m_pfnNewView = []() -> CView* { return new CTrovelView; };
-        CFrameWnd* pFrame = new CFrameWnd;
-        ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, &context));
-        TestApp().m_pMainWnd = pFrame; // the icon finds the view through the program's frame
-        CTrovelView* pView = dynamic_cast<CTrovelView*>(pFrame->GetActiveView());
+        CFrameWnd* pFrame = nullptr;
+        CTrovelView* pView = NewViewInFrame(&pFrame);
         ASSERT_NE(pView, nullptr);
+        TestApp().m_pMainWnd = pFrame; // the icon finds the view through the program's frame
         int reads = 0;
         pView->m_pfnShellWindows = &CountReads;
         pView->m_pShellWindowsContext = &reads;
